@@ -1,0 +1,4 @@
+// Walking engine. Placeholder until the walking engine lands. Global: `Lip` (corvane.cpp).
+#pragma once
+
+class LIP {};

@@ -1,0 +1,4 @@
+// Robot body model. Placeholder until the body model lands. Global: `gNao` (corvane.cpp).
+#pragma once
+
+class Nao {};
