@@ -1,5 +1,10 @@
-// Number conversion of the perceptor parser (also used for option values).
+// Perceptor message parser. Placeholder body until the parser lands: only the number
+// conversion is real (the options use it).
 #include "perception/msgparse.h"
+
+MsgParse::MsgParse() {}
+
+void MsgParse::Parse(const std::string& sMsg) { (void)sMsg; }
 
 double MsgParse::StringToFloat(std::string_view sNum) {
     if (sNum.empty()) return 0.0;
