@@ -50,21 +50,11 @@ Matrix SomePose() {
 
 }  // namespace
 
-TEST(MatrixLayout, ColumnMajorWithTranslationInTheLastColumn) {
-    Matrix t;
-    t.SetPos(Vector3f(1, 2, 3));
-    EXPECT_EQ(t.m[12], 1.0f);
-    EXPECT_EQ(t.m[13], 2.0f);
-    EXPECT_EQ(t.m[14], 3.0f);
-    t(2, 0) = 5.0f;
-    EXPECT_EQ(t.m[2], 5.0f);
-    t.Identity();
-    ExpectMatrixNear(t, Matrix::mIdentity, 0.0f);
-}
-
 TEST(MatrixTransform, PointTransformAddsTranslationAndRotateIgnoresIt) {
     Matrix t;
     t.SetPos(Vector3f(0.5f, -1.0f, 2.0f));
+    EXPECT_EQ(t.m[12], 0.5f);  // column-major: the translation is the last column
+    EXPECT_EQ(t.m[14], 2.0f);
     const Vector3f v(1, 2, 3);
     const Vector3f p = t * v;
     EXPECT_FLOAT_EQ(p.x(), 1.5f);

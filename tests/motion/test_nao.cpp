@@ -99,19 +99,6 @@ TEST(NaoModel, DimensionsAndZeroPostureAfterConstruction) {
     ExpectVecNear(nao.uLINK[JID_ROOT].p, Vector3f(0.0f, 0.0f, 0.385f), 0.0f);
 }
 
-TEST(NaoModel, NamesAndTree) {
-    Nao nao;
-    EXPECT_EQ(nao.uLINK[JID_RLEG_5].name, "rlj5");
-    EXPECT_EQ(nao.uLINK[JID_LLEG_1].eff_name, "lle1");
-    EXPECT_EQ(nao.uLINK[JID_RARM_4].eff_name, "rae4");
-    EXPECT_EQ(nao.uLINK[JID_HEAD_2].name, "hj2");
-    EXPECT_EQ(nao.uLINK[JID_ROOT].name, "j0");
-    EXPECT_EQ(nao.uLINK[JID_ROOT].child, JID_LLEG_1);
-    EXPECT_EQ(nao.uLINK[JID_LLEG_1].sister, JID_RLEG_1);
-    EXPECT_EQ(nao.uLINK[JID_RLEG_3].mother, JID_RLEG_2);
-    EXPECT_EQ(nao.uLINK[JID_RLEG_6].child, JID_NULL);
-}
-
 TEST(NaoLegSolver, StandingPostureMatchesTheServerReference) {
     Nao nao;
     ASSERT_TRUE(nao.IK_leg(kStandTorso, kStandRight, false));

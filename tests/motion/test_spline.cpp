@@ -67,20 +67,6 @@ TEST(Spline, ClampedSplineReproducesACubicInsideAndOutside) {
     }
 }
 
-TEST(Spline, RefitReplacesTheBreakpoints) {
-    const float x1[] = {0.0f, 1.0f, 2.0f};
-    const float y1[] = {5.0f, 6.0f, 7.0f};
-    const float x2[] = {10.0f, 20.0f};
-    const float y2[] = {0.0f, 1.0f};
-    Spline s;
-    s.SetBreakPoints(x1, y1, 3, kNatural, kNatural);
-    ASSERT_TRUE(s.General());
-    s.SetBreakPoints(x2, y2, 2, 0.0f, 0.0f);
-    ASSERT_TRUE(s.General());
-    EXPECT_EQ(s.m_n, 2);
-    EXPECT_NEAR(s.GetYGivenX(15.0f, 0), 0.5f, 1e-5f);
-}
-
 TEST(Spline, DerivativeOrderOutOfRange) {
     const float x[] = {0.0f, 1.0f};
     const float y[] = {0.0f, 1.0f};
