@@ -8,6 +8,7 @@
 #include <iostream>
 
 #include "behaviour/skill.h"
+#include "motion/keyframes.h"
 #include "runtime/connection.h"
 #include "runtime/corvane.h"
 #include "worldmodel/worldmodel.h"
@@ -29,9 +30,6 @@ constexpr size_t kMaxCommandLength = 309;
 // The watchdog fires on this many silent leg cycles in a row.
 constexpr int kSilentCyclesForReset = 80;
 constexpr double kSilentLegSpeed = 0.001;
-
-// Accuracy of the key-frame rule: a joint this close to its target is left alone.
-constexpr double kFrameAccuracyDeg = 1.0;
 
 }  // namespace
 
@@ -68,7 +66,7 @@ void ActHandle::DoAction(double laj1, double laj2, double laj3, double laj4,
     const double target[] = {laj1, raj1, laj2, raj2, laj3, raj3, laj4, raj4,
                              llj1, rlj1, llj2, rlj2, llj3, rlj3,
                              llj4, rlj4, llj5, rlj5, llj6, rlj6};
-    for (int k = 0; k < 20; ++k) AdjustHJ(JID_LARM_1 + k, target[k], speed, kFrameAccuracyDeg);
+    for (int k = 0; k < 20; ++k) AdjustHJ(JID_LARM_1 + k, target[k], speed, keyframe::kFrameAccuracyDeg);
 }
 
 // Default stream notation (6 significant digits); a value that is not finite becomes 0
