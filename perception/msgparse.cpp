@@ -106,6 +106,14 @@ bool TextAt(std::string_view s, size_t at, const std::string& text) {
     return true;
 }
 
+// Three numbers in a row, each scan starting just after the previous number.
+template <class ReadOne>
+bool ReadThree(const ReadOne& read, int iFrom, double (&v)[3], int& iEndPos) {
+    for (int k = 0; k < 3; ++k)
+        if (!read(k == 0 ? iFrom : iEndPos + 1, v[k], iEndPos)) return false;
+    return true;
+}
+
 bool IsWordDelimiter(char c) { return c == '(' || c == ')' || c == ' '; }
 
 }  // namespace
@@ -154,6 +162,7 @@ std::string_view MsgParse::Msg() const {
 
 void MsgParse::IndexAnchors() {
     for (AnchorSpan& span : m_AnchorSpan) span = AnchorSpan();
+    m_iNoNumberFrom = INT_MAX;
     const AnchorTable& table = Anchors();
     const std::string_view s = Msg();
     const size_t n = s.size();
@@ -171,13 +180,16 @@ void MsgParse::IndexAnchors() {
     }
 }
 
-// Same result as searching the anchor text from iFrom, without rescanning the message:
-// before the first occurrence the answer is known, after the last there is none.
-int MsgParse::FindAnchor(int iAnchor, int iFrom) const {
+// Same result as searching the anchor text from iFrom (wholly before iLimit) without
+// rescanning the message: before the first occurrence the answer is known, after the
+// last there is none.
+int MsgParse::FindAnchor(int iAnchor, int iFrom, int iLimit) const {
     const AnchorSpan& span = m_AnchorSpan[iAnchor];
     if (iFrom < 0 || span.iFirst < 0 || iFrom > span.iLast) return -1;
-    if (iFrom <= span.iFirst) return span.iFirst;
-    return FindIn(Anchors().text[iAnchor], iFrom, INT_MAX);
+    const std::string& text = Anchors().text[iAnchor];
+    if (iFrom <= span.iFirst)
+        return span.iFirst <= iLimit - static_cast<int>(text.size()) ? span.iFirst : -1;
+    return FindIn(text, iFrom, iLimit);
 }
 
 // First occurrence of sText that starts at or after iFrom and lies wholly before iLimit.
@@ -189,19 +201,28 @@ int MsgParse::FindIn(std::string_view sText, int iFrom, int iLimit) const {
     return at == std::string_view::npos ? -1 : static_cast<int>(at);
 }
 
-bool MsgParse::ReadFloat(int iFrom, double& dValue, int& iEndPos) const {
+// A scan that fails from some index has looked at every blank up to the end, so every
+// later scan from a higher index fails too: remembering that keeps broken messages from
+// rescanning their tail once per anchor.
+bool MsgParse::ReadFloat(int iFrom, double& dValue, int& iEndPos) {
+    if (iFrom >= m_iNoNumberFrom) return false;
     int start = iFrom;
     const double v = GetFloat(Msg(), start, iEndPos);
-    if (start < 0) return false;
+    if (start < 0) {
+        if (iFrom >= 0) m_iNoNumberFrom = iFrom;
+        return false;
+    }
     dValue = v;
     return true;
 }
 
-bool MsgParse::ReadPolar(int iFrom, Polar& pResult, int& iEndPos) const {
-    int start = iFrom;
-    const Polar p = GetPolar(Msg(), start, iEndPos);
-    if (start < 0) return false;
-    pResult = p;
+bool MsgParse::ReadPolar(int iFrom, Polar& pResult, int& iEndPos) {
+    double v[3];
+    const auto read = [this](int from, double& value, int& end) {
+        return ReadFloat(from, value, end);
+    };
+    if (!ReadThree(read, iFrom, v, iEndPos)) return false;
+    pResult = Polar(v[0], v[1], v[2]);
     return true;
 }
 
@@ -310,13 +331,13 @@ std::string_view MsgParse::GetString(std::string_view sMsg, int& iStartPos, int&
 }
 
 Polar MsgParse::GetPolar(std::string_view sMsg, int& iStartPos, int& iEndPos) {
-    double value[3];
-    for (int k = 0; k < 3; ++k) {
-        if (k > 0) iStartPos = iEndPos + 1;
-        value[k] = GetFloat(sMsg, iStartPos, iEndPos);
-        if (iStartPos < 0) return Polar();
-    }
-    return Polar(value[0], value[1], value[2]);
+    double v[3];
+    const auto read = [&](int from, double& value, int& end) {
+        iStartPos = from;
+        value = GetFloat(sMsg, iStartPos, end);
+        return iStartPos >= 0;
+    };
+    return ReadThree(read, iStartPos, v, iEndPos) ? Polar(v[0], v[1], v[2]) : Polar();
 }
 
 bool MsgParse::GetPolar(std::string_view sMsg, std::string_view FlagID, Polar& pResult) {
@@ -443,8 +464,7 @@ void MsgParse::ParsePlayerEntry(int iEntry, int iBoundary) {
     bool readable = true;
     for (int k = 0; k < 5; ++k) {
         PolPosInfo& seen = player.*kBodyParts[k].member;
-        int name = readable ? FindAnchor(A_PART + k, pos) : -1;
-        if (name >= iBoundary) name = -1;
+        const int name = readable ? FindAnchor(A_PART + k, pos, iBoundary) : -1;
         const int pol = name < 0 ? -1 : FindIn("(pol ", name + 1, iBoundary);
         Polar where;
         int last = 0;

@@ -1,6 +1,7 @@
 // Perceptor message parser: turns one server message into plain sensor, vision and
 // hearing records. Global: `SenseParse` (corvane.cpp); writes only its own records.
 #pragma once
+#include <climits>
 #include <string>
 #include <string_view>
 
@@ -143,10 +144,10 @@ private:
     void InitJoint();
     void IndexAnchors();
     std::string_view Msg() const;
-    int FindAnchor(int iAnchor, int iFrom) const;
+    int FindAnchor(int iAnchor, int iFrom, int iLimit = INT_MAX) const;
     int FindIn(std::string_view sText, int iFrom, int iLimit) const;
-    bool ReadFloat(int iFrom, double& dValue, int& iEndPos) const;
-    bool ReadPolar(int iFrom, Polar& pResult, int& iEndPos) const;
+    bool ReadFloat(int iFrom, double& dValue, int& iEndPos);
+    bool ReadPolar(int iFrom, Polar& pResult, int& iEndPos);
     bool ParseSensor(int iAnchor, std::string& sName, double& dx, double& dy, double& dz,
                      double& dTime);
     bool ParseFoot(int iAnchor, FRPInfo& foot);
@@ -154,4 +155,5 @@ private:
     void StoreHeard(double dTime, std::string_view sWho, std::string_view sText, int& iCopies);
 
     AnchorSpan m_AnchorSpan[kAnchorCount];
+    int m_iNoNumberFrom = INT_MAX;  // no number can be scanned from here on
 };
