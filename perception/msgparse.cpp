@@ -16,6 +16,8 @@ constexpr const char* kJointPerceptorName[kJointCount] = {
 constexpr const char* kFlagName[kFlagCount] = {"F1L", "G1L", "G2L", "F2L",
                                                "F1R", "G1R", "G2R", "F2R"};
 
+constexpr int kBodyPartCount = 5;
+
 // Anchors searched from the start of the message. Every one opens with '(' and holds a
 // blank, so none can occur inside a single word: say-texts and team names are single
 // words without blanks or brackets, and a peer cannot plant an anchor in them.
@@ -35,7 +37,7 @@ enum Anchor {
     A_FRP_LF,
     A_FRP_RF,
     A_PART,  // + position in kBodyParts: "(head "
-    A_COUNT = A_PART + 5
+    A_COUNT = A_PART + kBodyPartCount
 };
 
 // Positions are ints; longer texts are read as if they ended here, so index arithmetic
@@ -52,7 +54,7 @@ struct BodyPart {
 };
 
 // The order in which the server lists them; each is searched from where the last ended.
-constexpr BodyPart kBodyParts[] = {
+constexpr BodyPart kBodyParts[kBodyPartCount] = {
     {"(head ", &PlayerPosInfo::mHead},       {"(rlowerarm ", &PlayerPosInfo::mRLowerArm},
     {"(llowerarm ", &PlayerPosInfo::mLLowerArm}, {"(rfoot ", &PlayerPosInfo::mRFoot},
     {"(lfoot ", &PlayerPosInfo::mLFoot}};
@@ -83,7 +85,7 @@ const AnchorTable& Anchors() {
         t.text[A_LINE] = "(L (pol";
         t.text[A_FRP_LF] = "(FRP (n lf)";
         t.text[A_FRP_RF] = "(FRP (n rf)";
-        for (int k = 0; k < 5; ++k) t.text[A_PART + k] = kBodyParts[k].sAnchor;
+        for (int k = 0; k < kBodyPartCount; ++k) t.text[A_PART + k] = kBodyParts[k].sAnchor;
         for (int a = 0; a < A_COUNT; ++a)
             t.bySecond[static_cast<unsigned char>(t.text[a][1])].push_back(
                 static_cast<unsigned char>(a));
@@ -98,7 +100,8 @@ bool StartsNumber(std::string_view s, int i, int n) {
     return s[i] == '-' && i + 1 < n && MsgParse::IsNum(s[i + 1]);
 }
 
-// Anchors are short: comparing in place beats a library call per candidate.
+// Anchors are short: comparing in place beats a library call per candidate. The first
+// two characters have already been matched.
 bool TextAt(std::string_view s, size_t at, const std::string& text) {
     if (text.size() > s.size() - at) return false;
     for (size_t k = 2; k < text.size(); ++k)
@@ -201,25 +204,29 @@ int MsgParse::FindIn(std::string_view sText, int iFrom, int iLimit) const {
     return at == std::string_view::npos ? -1 : static_cast<int>(at);
 }
 
-// A scan that fails from some index has looked at every blank up to the end, so every
-// later scan from a higher index fails too: remembering that keeps broken messages from
-// rescanning their tail once per anchor.
-bool MsgParse::ReadFloat(int iFrom, double& dValue, int& iEndPos) {
-    if (iFrom >= m_iNoNumberFrom) return false;
+// A scan of the whole text that fails from some index has looked at every blank up to
+// the end, so every later scan from a higher index fails too: remembering that keeps a
+// broken message from rescanning its tail once per anchor. iLimit confines the scan to
+// the text before it.
+bool MsgParse::ReadFloat(int iFrom, double& dValue, int& iEndPos, int iLimit) {
+    std::string_view s = Msg();
+    const bool whole = iLimit >= Length(s);
+    if (whole && iFrom >= m_iNoNumberFrom) return false;
+    if (!whole) s = s.substr(0, static_cast<size_t>(iLimit < 0 ? 0 : iLimit));
     int start = iFrom;
-    const double v = GetFloat(Msg(), start, iEndPos);
+    const double v = GetFloat(s, start, iEndPos);
     if (start < 0) {
-        if (iFrom >= 0) m_iNoNumberFrom = iFrom;
+        if (whole && iFrom >= 0) m_iNoNumberFrom = iFrom;
         return false;
     }
     dValue = v;
     return true;
 }
 
-bool MsgParse::ReadPolar(int iFrom, Polar& pResult, int& iEndPos) {
+bool MsgParse::ReadPolar(int iFrom, Polar& pResult, int& iEndPos, int iLimit) {
     double v[3];
-    const auto read = [this](int from, double& value, int& end) {
-        return ReadFloat(from, value, end);
+    const auto read = [this, iLimit](int from, double& value, int& end) {
+        return ReadFloat(from, value, end, iLimit);
     };
     if (!ReadThree(read, iFrom, v, iEndPos)) return false;
     pResult = Polar(v[0], v[1], v[2]);
@@ -451,7 +458,7 @@ void MsgParse::ParsePlayerEntry(int iEntry, int iBoundary) {
     if (start < 0) return;
     const int id = FindIn("(id ", end, iBoundary);
     double n = 0.0;
-    if (id < 0 || !ReadFloat(id + 3, n, end) || end >= iBoundary) return;
+    if (id < 0 || !ReadFloat(id + 3, n, end, iBoundary)) return;
     if (!(n >= 1 && n <= 11)) return;
     const bool mate = team == m_sTeamName;
     PlayerPosInfo& player = mate ? m_vTeamMate[static_cast<int>(n) - 1]
@@ -460,35 +467,43 @@ void MsgParse::ParsePlayerEntry(int iEntry, int iBoundary) {
     player.bValid = true;
     player.dTime = m_dServerTime;
 
-    int pos = end;
+    ReadBodyParts(player, end, iBoundary);
+}
+
+// A part that is missing is unseen; a part whose numbers cannot be read ends the entry,
+// and it and the parts after it are unseen.
+void MsgParse::ReadBodyParts(PlayerPosInfo& player, int iFrom, int iBoundary) {
+    int pos = iFrom;
     bool readable = true;
-    for (int k = 0; k < 5; ++k) {
+    for (int k = 0; k < kBodyPartCount; ++k) {
         PolPosInfo& seen = player.*kBodyParts[k].member;
+        seen.bCanSee = false;
         const int name = readable ? FindAnchor(A_PART + k, pos, iBoundary) : -1;
-        const int pol = name < 0 ? -1 : FindIn("(pol ", name + 1, iBoundary);
+        if (name < 0) continue;
+        const int pol = FindIn("(pol ", name + 1, iBoundary);
         Polar where;
         int last = 0;
-        if (name >= 0 && (pol < 0 || !ReadPolar(pol + 4, where, last) || last >= iBoundary))
+        if (pol < 0 || !ReadPolar(pol + 4, where, last, iBoundary)) {
             readable = false;
-        if (name < 0 || !readable) {
-            seen.bCanSee = false;
             continue;
         }
-        seen.PolPos = where;
-        seen.dTime = m_dServerTime;
-        seen.bCanSee = true;
+        seen = {where, m_dServerTime, true};
         pos = last + 2;
     }
 }
 
+// A broken line ends where its reading stopped, as a whole one does; reading every
+// following anchor again would make a broken message cost quadratic time.
 bool MsgParse::ParseLine() {
     int count = 0;
     for (int at = FindAnchor(A_LINE, 0); at > 0 && count < 24;) {
-        int next = at + 1;
+        const int first = FindIn("(pol ", at + 3, INT_MAX);
+        if (first < 0) break;  // nor for any later line
+        int next = first;
         Polar begin, finish;
         int end = 0;
-        const int first = FindIn("(pol ", at + 3, INT_MAX);
-        if (first >= 0 && ReadPolar(first + 4, begin, end)) {
+        if (ReadPolar(first + 4, begin, end)) {
+            next = end;
             const int second = FindIn("(pol ", end + 2, INT_MAX);
             if (second >= 0 && ReadPolar(second + 4, finish, end)) {
                 LinePosInfo& line = m_vLine[count++];
@@ -564,8 +579,8 @@ bool MsgParse::ParseHearMsg() {
             if (whoStart >= 0 && textStart >= 0) {
                 StoreHeard(heardTime, who, text, copies);
                 any = true;
-                next = end;
             }
+            next = end;  // after what was read, whole or not (see ParseLine)
         }
         at = FindAnchor(A_HEAR, next);
     }

@@ -146,12 +146,13 @@ private:
     std::string_view Msg() const;
     int FindAnchor(int iAnchor, int iFrom, int iLimit = INT_MAX) const;
     int FindIn(std::string_view sText, int iFrom, int iLimit) const;
-    bool ReadFloat(int iFrom, double& dValue, int& iEndPos);
-    bool ReadPolar(int iFrom, Polar& pResult, int& iEndPos);
+    bool ReadFloat(int iFrom, double& dValue, int& iEndPos, int iLimit = INT_MAX);
+    bool ReadPolar(int iFrom, Polar& pResult, int& iEndPos, int iLimit = INT_MAX);
     bool ParseSensor(int iAnchor, std::string& sName, double& dx, double& dy, double& dz,
                      double& dTime);
     bool ParseFoot(int iAnchor, FRPInfo& foot);
     void ParsePlayerEntry(int iEntry, int iBoundary);
+    void ReadBodyParts(PlayerPosInfo& player, int iFrom, int iBoundary);
     void StoreHeard(double dTime, std::string_view sWho, std::string_view sText, int& iCopies);
 
     AnchorSpan m_AnchorSpan[kAnchorCount];

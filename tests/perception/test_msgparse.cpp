@@ -185,6 +185,13 @@ TEST(MsgParseVision, LinesInOrderUpTo24) {
     EXPECT_EQ(SeenLines(p), 3);
     p.Parse(Vision("(B (pol 1 2 3))"));
     EXPECT_EQ(SeenLines(p), 0);
+
+    // A line lacking its second end takes the next one written, and reading goes on
+    // after it.
+    p.Parse(Vision("(L (pol 1 2 3)) (L (pol 4 5 6) (pol 7 8 9)) (L (pol 1 1 1) (pol 2 2 2))"));
+    EXPECT_EQ(SeenLines(p), 2);
+    EXPECT_DOUBLE_EQ(p.m_vLine[0].mEnd.PolPos.Px, 4.0);
+    EXPECT_DOUBLE_EQ(p.m_vLine[1].mBegin.PolPos.Px, 1.0);
 }
 
 TEST(MsgParseHearing, LastHeardWinsAndCopiesAreKept) {
