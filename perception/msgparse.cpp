@@ -48,6 +48,11 @@ int Length(std::string_view s) {
     return static_cast<int>(s.size() < kMaxLength ? s.size() : kMaxLength);
 }
 
+// Texts of the anchors A_BALL .. A_FRP_RF, in that order.
+constexpr const char* kSectionAnchor[A_PART - A_BALL] = {
+    "(B (pol", "(time (now ", "(GS ", "(GYR (n ", "(ACC (n ", "(See ", "(unum ",
+    "(hear ", "(P (team ", "(L (pol", "(FRP (n lf)", "(FRP (n rf)"};
+
 struct BodyPart {
     const char* sAnchor;
     PolPosInfo PlayerPosInfo::*member;
@@ -73,18 +78,7 @@ const AnchorTable& Anchors() {
             t.text[A_JOINT + j] = std::string("(n ") + kJointPerceptorName[j] + ")";
         for (int f = 0; f < kFlagCount; ++f)
             t.text[A_FLAG + f] = std::string("(") + kFlagName[f] + " (pol";
-        t.text[A_BALL] = "(B (pol";
-        t.text[A_TIME] = "(time (now ";
-        t.text[A_GS] = "(GS ";
-        t.text[A_GYR] = "(GYR (n ";
-        t.text[A_ACC] = "(ACC (n ";
-        t.text[A_SEE] = "(See ";
-        t.text[A_UNUM] = "(unum ";
-        t.text[A_HEAR] = "(hear ";
-        t.text[A_PLAYER] = "(P (team ";
-        t.text[A_LINE] = "(L (pol";
-        t.text[A_FRP_LF] = "(FRP (n lf)";
-        t.text[A_FRP_RF] = "(FRP (n rf)";
+        for (int a = A_BALL; a < A_PART; ++a) t.text[a] = kSectionAnchor[a - A_BALL];
         for (int k = 0; k < kBodyPartCount; ++k) t.text[A_PART + k] = kBodyParts[k].sAnchor;
         for (int a = 0; a < A_COUNT; ++a)
             t.bySecond[static_cast<unsigned char>(t.text[a][1])].push_back(

@@ -95,7 +95,7 @@ public:
     static bool IsIncludeInNum(char c) { return IsNum(c) || c == '.' || c == '-'; }
 
     // Section parsers, run by Parse on m_sMsg (they use the anchor table Parse builds).
-    // Each returns whether it updated its record.
+    // Each returns whether it found (and could read) its section.
     bool ParseServerTime();
     bool ParseGameState();
     bool ParseGyro();
