@@ -1,4 +1,7 @@
 // Robot body model. Placeholder until the body model lands. Global: `gNao` (corvane.cpp).
 #pragma once
 
-class Nao {};
+class Nao {
+public:
+    void UpdateLink() {}
+};
