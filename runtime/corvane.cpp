@@ -127,7 +127,7 @@ bool Init() {
     return sent;
 }
 
-bool Run() {
+bool RunCycle(void (*decide)()) {
     // Kept across cycles so that receiving does not allocate once the text has grown.
     static std::string message;
     if (!connection.ReceiveMsg(message)) return false;
@@ -136,17 +136,23 @@ bool Run() {
     ACT.ClearControl();
     timer.Update(1);
     if (!m_bInit) Init();
-    decision.Do();
+    decide();
     connection.SendMsg(ACT.MakeCommand());
     return true;
 }
+
+bool Run() {
+    return RunCycle([] { decision.Do(); });
+}
+
+bool KeepCycling() { return gLoop != 0; }
 
 int AgentMain(int argc, char** argv) {
     ReadOptions(argc, argv);
     std::signal(SIGINT, handler);
     if (!Create()) return 1;
     std::cout << "Start Playing...." << std::endl;
-    while (gLoop && Run()) {
+    while (KeepCycling() && Run()) {
     }
     return 0;
 }

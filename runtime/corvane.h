@@ -31,5 +31,9 @@ void PrintHelp();
 bool Create();
 bool Init();
 bool Run();
+// One cycle with `decide` in place of the decision layer (developer tools drive the
+// body themselves); Run() is RunCycle with decision.Do().
+bool RunCycle(void (*decide)());
+bool KeepCycling();  // false once SIGINT has arrived
 void handler(int sig);
 int AgentMain(int argc, char** argv);
