@@ -23,8 +23,7 @@ const char* const kEffectorName[kJointCount] = {
     "lle4", "rle4", "lle5", "rle5", "lle6", "rle6",
 };
 
-// A joint command longer than this together with the say clause makes the server drop
-// the whole message.
+// The longest message that may still carry the goalkeeper's say clause.
 constexpr size_t kMaxCommandLength = 309;
 
 // The watchdog fires on this many silent leg cycles in a row.
@@ -74,7 +73,7 @@ void ActHandle::DoAction(double laj1, double laj2, double laj3, double laj4,
 void ActHandle::AppendNumber(std::string& out, double v) {
     if (!std::isfinite(v)) v = 0.0;
     char text[32];
-    const int n = std::snprintf(text, sizeof(text), "%g", v + 0.0);  // + 0.0: no "-0"
+    const int n = std::snprintf(text, sizeof(text), "%g", v);
     out.append(text, static_cast<size_t>(n));
 }
 
@@ -83,7 +82,8 @@ void ActHandle::AppendSpeed(std::string& out, double v) {
     // Only a magnitude near the top of the double range overflows while scaling; such a
     // value has no fraction to round away.
     if (!std::isfinite(dRounded)) dRounded = v;
-    AppendNumber(out, dRounded);
+    // The cut goes to a whole number of hundredths, which has no sign at zero: no "-0".
+    AppendNumber(out, dRounded + 0.0);
 }
 
 std::string ActHandle::DealWithDouble(double v) {
