@@ -292,6 +292,10 @@ public:
     PolPosInfo ballPolPosLastSec;
 
 private:
+    void TrackPlayer(const PlayerPosInfo& seen, PlayerPosInfo& entry);
+    void SummariseSeenMate(int n, PlayerInfoGK& info) const;
+    double EffectiveDistance(const PlayerInfoGK& info, const Vector& vPos) const;
+
     // State that lives across cycles; one world model exists per process, so keeping it
     // per instance behaves as process-wide while letting tests start from scratch.
     bool m_bScoreUpdated = false;   // the current goal period has been counted
