@@ -42,7 +42,7 @@ void WorldModel::InitFlagPos() {
 bool WorldModel::SeeFlag() const {
     int seen = 0;
     for (const PolPosInfo& flag : SenseParse.m_PolFlagPos)
-        if (flag.bCanSee) ++seen;
+        if (IsSeen(flag)) ++seen;
     return seen >= 2;
 }
 
@@ -59,7 +59,7 @@ double WorldModel::GetFaceAngInGlobalEx() {
     double sum = 0.0;
     int count = 0;
     for (int i = 0; i < kFlagCount; ++i) {
-        if (!SenseParse.m_PolFlagPos[i].bCanSee) continue;
+        if (!IsSeen(SenseParse.m_PolFlagPos[i])) continue;
         const double a = GetFaceAngInGlobal(i);
         if (std::fabs(a) < 5 || std::fabs(a) > 175) return a;
         sum += a;
@@ -106,7 +106,7 @@ void WorldModel::GetAgentPos(double& dPolAngle) {
     int n = 0;
     for (int j = 0; j < kFlagCount - 1; ++j) {
         for (int k = j + 1; k < kFlagCount; ++k) {
-            if (j / 4 != k / 4 || !seen[j].bCanSee || !seen[k].bCanSee) continue;
+            if (j / 4 != k / 4 || !IsSeen(seen[j]) || !IsSeen(seen[k])) continue;
             Vector base = m_vFlagPos[k] - m_vFlagPos[j];
             base.Vz = 0;
             const float d = static_cast<float>(base.GetMod());

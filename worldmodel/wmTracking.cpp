@@ -35,7 +35,7 @@ void WorldModel::TrackPlayer(const PlayerPosInfo& seen, PlayerPosInfo& entry) {
         int parts = 0;
         for (auto part : kParts) {
             const PolPosInfo& p = seen.*part;
-            if (!p.bCanSee) continue;
+            if (!IsSeen(p)) continue;
             mean.Px += p.PolPos.Px;
             mean.Py += p.PolPos.Py;
             mean.Pz += p.PolPos.Pz;
@@ -180,7 +180,7 @@ void WorldModel::SummariseSeenMate(int n, PlayerInfoGK& info) const {
     const PlayerPosInfo& seen = SenseParse.m_vTeamMate[n - 1];
     if (seen.bValid) {
         auto place = [this](const PolPosInfo& part, bool& flag, Vector& pos) {
-            flag = part.bCanSee;
+            flag = IsSeen(part);
             if (flag) pos = GetObjPos(part.PolPos);
         };
         place(seen.mHead, parts.head, parts.vHead);

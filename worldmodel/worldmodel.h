@@ -137,6 +137,9 @@ public:
     bool IsGoalOpp() const;
 
     // ---- small utilities
+    // Seen in this message with usable numbers: the parser's number conversion can give
+    // inf for overlong digit strings, and one such value must not poison the state.
+    static bool IsSeen(const PolPosInfo& info);
     static double NormalizeAng(double dAngDeg);  // into (-180, 180]
     static double Round(double dNum, int i);
     static double GetDistInXY(const Vector& v1, const Vector& v2);
