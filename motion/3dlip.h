@@ -1,4 +1,106 @@
-// Walking engine. Placeholder until the walking engine lands. Global: `Lip` (corvane.cpp).
+// Walking engine on the linear inverted pendulum: gait parameters, the gait generator's
+// state and its trajectory outputs. Global: `Lip` (corvane.cpp); the generator writes
+// only Lip's own fields.
 #pragma once
 
-class LIP {};
+#include "geometry/matrix.h"
+#include "motion/spline.h"
+
+// Walk types; behaviours pass these to the engine.
+enum ACT_TYPE {
+    ACT_NONE = 0,
+    WALK_STAY,
+    WALK_HL,
+    WALK_HR,
+    WALK_F,
+    WALK_F_L,
+    WALK_F_R,
+    WALK_B,
+    WALK_B_L,
+    WALK_B_R,
+    WALK_L,
+    WALK_R,
+    WALK_S,
+    WALK_X,
+    TURN_L,
+    TURN_R,
+    TURN
+};
+
+// Engine phases; FIRST_STEP and MARK_TIME_STEP are never entered.
+enum TPhase { PREPARE = 0, FIRST_STEP, NORMAL_STEP, MARK_TIME_STEP, LAST_STEP, STOP };
+
+class LIP {
+public:
+    // Gait generator: torso and swing-foot trajectory at step clock tSec (seconds) in
+    // the pendulum frame (X forward, Y lateral, both from the support foot). `per` is
+    // the clock advance per call in 0.02 s units; bClear only resets the generator.
+    void CalWalkData(float tSec, int per, bool bLastStep, bool bClear);
+
+    // Turn profiles over the step from EndTime2 to EndTime4 (degrees).
+    void SetTurnAngle(int AngleDeg);
+    float GetTurnAngle_tomax(float tSec) const;
+    float GetTurnAngle_tomin(float tSec) const;
+
+    int StepCount = 0;
+    bool bDisableSwingArm = false;
+    float f = 0.2f;        // pendulum height, descriptive
+    float w = 7.0f;        // pendulum natural frequency, 1/s
+    float x0 = 0.022f;     // start offsets of the torso, forward and lateral, metres
+    float y0 = 0.01f;
+    float s0 = 0.09f;      // start step length
+    float ss1 = 0.08f;     // support foot to torso at the start / end of a step
+    float ss2 = 0.08f;
+    float ss = 0.04f;      // closing step length
+    float Q = 0.097f;      // lateral distance between the feet
+    float H = 0.1f;        // swing foot lift
+    float td = 0.005f;     // double-support time after the start step
+    float SlowGain = 0.0f;
+    float NextSS = 0.073f; // step length from the second step on
+    float EndTime1 = 0.0f, EndTime2 = 0.0f, EndTime3 = 0.0f, EndTime4 = 0.0f, EndTimeLast = 0.0f;
+    TPhase mPhase = PREPARE;
+    salt::Matrix mTorso, mMoveFoot, mHoldFoot;
+    salt::Vector3f TorsoPos, MoveFootPos, HoldFootPos;
+    Spline mSTurnAngleUp, mSTurnAngleDown;
+    float TorsoX = 0.0f, TorsoY = 0.0f;
+    float MoveFootX = 0.0f, MoveFootY = 0.0f, MoveFootZ = 0.0f;
+    float HoldFootX = 0.0f, HoldFootY = 0.0f;
+    float MoveFootYHL = 0.0f, MoveFootYHR = 0.0f;
+    bool bStartWalk = false;
+    bool bEndWalk = false;
+    bool bStopDone = false;
+    bool bLeftHold = false;
+    bool bSmallWalk = false;
+    bool bChangeFoot = false;
+    bool bChangeState = false;
+    bool bChangeDirection = false;
+    int iInChangeCount = 0;
+    int mAngle = 0;      // turn of the current step, degrees
+    int mSetAngle = 0;   // turn requested for the next step, degrees
+    float iCycle = 0.0f; // step clock, 0.02 s units
+    ACT_TYPE mType = ACT_NONE;
+    ACT_TYPE mNextType = ACT_NONE;
+
+    // Generator state carried from call to call; cleared by CalWalkData(.., bClear).
+    float XSpeed1E = 0.0f;  // forward torso speed at the start of a step
+    float XSpeed3E = 0.0f;  // forward torso speed over the support foot
+    float YSpeed1E = 0.0f;  // lateral speed scale
+    float YLast = 0.0f;
+    float YInit = 0.0f;
+    bool Caled1 = false, Caled2 = false, Caled3 = false, Caled4 = false;
+
+private:
+    void StartWalkTiming();
+    void NextStepTiming();
+    void SetTurnForStep();
+    void ClosingStep(float t);
+    void StartPhase(float t);
+    void DoubleSupportPhase(float t);
+    void ApproachPhase(float t);
+    void DeparturePhase(float t, int per);
+    void SwingFoot(float tau2);
+    void StepEnd();
+    bool ChangeWaitsLonger();
+    bool IsReversal() const;
+    float Lift(float t, float D) const;
+};
