@@ -64,10 +64,10 @@ SeenPlayer StandingPlayer(const std::string& team, int id, double x, double y, d
     p.team = team;
     p.id = id;
     p.head = Vector(x, y, 0.54);
-    p.llowerarm = Offset(x, y, facingDeg, 0.02, 0.1, 0.3);
-    p.rlowerarm = Offset(x, y, facingDeg, 0.02, -0.1, 0.3);
-    p.lfoot = Offset(x, y, facingDeg, 0.03, 0.055, 0.02);
-    p.rfoot = Offset(x, y, facingDeg, 0.03, -0.055, 0.02);
+    p.llowerarm = Offset(x, y, facingDeg, 0, 0.1, 0.3);
+    p.rlowerarm = Offset(x, y, facingDeg, 0, -0.1, 0.3);
+    p.lfoot = Offset(x, y, facingDeg, 0, 0.055, 0.02);
+    p.rfoot = Offset(x, y, facingDeg, 0, -0.055, 0.02);
     return p;
 }
 
@@ -112,6 +112,46 @@ std::string RenderSee(const ViewPose& pose, const VisionScene& scene) {
     }
     for (const SeenPlayer& pl : scene.players) see += RenderPlayer(pose, scene, pl);
     return see + ")";
+}
+
+namespace {
+
+void FillPart(const ViewPose& pose, const VisionScene& scene, const std::optional<Vector>& where,
+              PolPosInfo& out) {
+    out.bCanSee = false;
+    if (!where) return;
+    const Polar p = ObserveFrom(pose, *where);
+    if (!InView(scene, p)) return;
+    out.PolPos = p;
+    out.bCanSee = true;
+}
+
+}  // namespace
+
+void FillSightings(const ViewPose& pose, const VisionScene& scene, MsgParse& parse) {
+    parse.m_bThisCycleHaveSeeInfo = true;
+    parse.m_HJ[JID_HEAD_1].fAngle = pose.headYawDeg;
+    parse.m_HJ[JID_HEAD_2].fAngle = pose.headPitchDeg;
+    for (int f = 0; f < kFlagCount; ++f) {
+        std::optional<Vector> where;
+        if (scene.landmarks) where = LandmarkInTeamFrame(static_cast<Flag_ID>(f), scene.bIsLeft);
+        FillPart(pose, scene, where, parse.m_PolFlagPos[f]);
+    }
+    FillPart(pose, scene, scene.ball, parse.m_PolBallPos);
+    for (PlayerPosInfo* list : {parse.m_vTeamMate, parse.m_vOpponent})
+        for (int k = 0; k < 11; ++k) list[k].bValid = false;
+    for (const SeenPlayer& pl : scene.players) {
+        if (pl.id < 1 || pl.id > 11) continue;
+        PlayerPosInfo& rec = (pl.team == parse.m_sTeamName ? parse.m_vTeamMate : parse.m_vOpponent)[pl.id - 1];
+        FillPart(pose, scene, pl.head, rec.mHead);
+        FillPart(pose, scene, pl.rlowerarm, rec.mRLowerArm);
+        FillPart(pose, scene, pl.llowerarm, rec.mLLowerArm);
+        FillPart(pose, scene, pl.rfoot, rec.mRFoot);
+        FillPart(pose, scene, pl.lfoot, rec.mLFoot);
+        rec.bValid = rec.mHead.bCanSee || rec.mRLowerArm.bCanSee || rec.mLLowerArm.bCanSee ||
+                     rec.mRFoot.bCanSee || rec.mLFoot.bCanSee;
+        rec.dTime = parse.m_dServerTime;
+    }
 }
 
 namespace {

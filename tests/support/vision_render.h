@@ -55,6 +55,11 @@ Vector LandmarkInTeamFrame(Flag_ID id, bool bIsLeft);
 // "(See ...)" for the scene, without lines.
 std::string RenderSee(const ViewPose& pose, const VisionScene& scene);
 
+// The parser's vision records as they would be after parsing RenderSee's text (without
+// the two-decimal rounding): landmarks, ball, players (team-mates when their team is
+// parse.m_sTeamName), the vision flag and the head joint angles. Other records are kept.
+void FillSightings(const ViewPose& pose, const VisionScene& scene, MsgParse& parse);
+
 // Everything in a message besides what the camera sees.
 struct PerceptText {
     double serverTime = 0.0;
