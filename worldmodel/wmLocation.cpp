@@ -152,10 +152,5 @@ void WorldModel::UpdateSelfPos() {
             self.dTime = m_dServerTime;
         }
     }
-    if (!m_bSelfKFSeeded) {
-        filterSelfPos.Seed(m_vSelfPos.Vx, m_vSelfPos.Vy, 100);
-        m_bSelfKFSeeded = true;
-    }
-    filterSelfPos.Observe(m_vSelfPos.Vx, m_vSelfPos.Vy);
-    m_vSelfPosKF = Vector(filterSelfPos.GetX(), filterSelfPos.GetY(), m_vSelfPos.Vz);
+    m_vSelfPosKF = FilteredPosition(filterSelfPos, m_bSelfKFSeeded, m_vSelfPos);
 }

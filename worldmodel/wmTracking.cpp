@@ -66,12 +66,7 @@ void WorldModel::UpdateBallPos() {
     m_vSeeBallPos = m_vSelfPos + Vector(ground * std::cos(dirRad), ground * std::sin(dirRad), 0);
     m_vSeeBallPos.Vz = m_dBallRadius;
 
-    if (!m_bBallKFSeeded) {
-        filter.Seed(m_vSeeBallPos.Vx, m_vSeeBallPos.Vy, 100);
-        m_bBallKFSeeded = true;
-    }
-    filter.Observe(m_vSeeBallPos.Vx, m_vSeeBallPos.Vy);
-    m_vBallPosKF = Vector(filter.GetX(), filter.GetY(), m_vSeeBallPos.Vz);
+    m_vBallPosKF = FilteredPosition(filter, m_bBallKFSeeded, m_vSeeBallPos);
     if (!std::isfinite(m_vBallPosKF.Vx) || !std::isfinite(m_vBallPosKF.Vy)) {
         m_vBallPosKF = m_vBallPos;
         m_bBallKFSeeded = false;  // the next sighting starts the filter afresh

@@ -39,6 +39,17 @@ Vector WorldModel::GetPoint(const Vector& vStart, const Vector& vEnd, double dLe
     return vStart + step;
 }
 
+// The first measurement seeds the filter with a wide covariance, so the estimate starts
+// at the measurement itself.
+Vector WorldModel::FilteredPosition(cPosKF& kf, bool& bSeeded, const Vector& vMeasured) {
+    if (!bSeeded) {
+        kf.Seed(vMeasured.Vx, vMeasured.Vy, 100);
+        bSeeded = true;
+    }
+    kf.Observe(vMeasured.Vx, vMeasured.Vy);
+    return Vector(kf.GetX(), kf.GetY(), vMeasured.Vz);
+}
+
 // ---- landmarks named from this team's side
 
 namespace {

@@ -298,6 +298,7 @@ private:
     void TrackPlayer(const PlayerPosInfo& seen, PlayerPosInfo& entry);
     void SummariseSeenMate(int n, PlayerInfoGK& info) const;
     double EffectiveDistance(const PlayerInfoGK& info, const Vector& vPos) const;
+    static Vector FilteredPosition(cPosKF& kf, bool& bSeeded, const Vector& vMeasured);
 
     // State that lives across cycles; one world model exists per process, so keeping it
     // per instance behaves as process-wide while letting tests start from scratch.
