@@ -1,7 +1,13 @@
-// Cost of one world-model update (including the body model's link update) on a
-// full-vision cycle, and of one position-filter step.
+// Cost of one world-model update (including the body model's link update): on a
+// synthetic full-vision cycle, and parse plus update over the recorded sessions; and one
+// position-filter step.
 #include <benchmark/benchmark.h>
 
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "motion/nao.h"
 #include "perception/msgparse.h"
 #include "runtime/corvane.h"
 #include "worldmodel/worldmodel.h"
@@ -46,15 +52,44 @@ void FillFullVisionCycle(MsgParse& parse) {
 
 void BM_UpdateAll(benchmark::State& state) {
     FillFullVisionCycle(SenseParse);
-    WorldModel model;
-    for (int i = 0; i < 10; ++i) model.UpdateAll();
+    wm = WorldModel();
+    for (int i = 0; i < 10; ++i) wm.UpdateAll();
     for (auto _ : state) {
         SenseParse.m_dServerTime += 0.02;
-        model.UpdateAll();
-        benchmark::DoNotOptimize(model.m_vSelfPosKF);
+        wm.UpdateAll();
+        benchmark::DoNotOptimize(wm.m_vSelfPosKF);
     }
 }
 BENCHMARK(BM_UpdateAll);
+
+std::vector<std::string> LoadSession(const char* name) {
+    std::vector<std::string> lines;
+    std::ifstream in(std::string(CORVANE_FIXTURES_DIR) + "/" + name);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+// Parse and update message by message, as the cycle does; items are messages.
+void BM_ParseAndUpdateRecorded(benchmark::State& state) {
+    const std::vector<std::string> lines = LoadSession("session_players.txt");
+    if (lines.empty()) {
+        state.SkipWithError("fixture missing");
+        return;
+    }
+    SenseParse = MsgParse();
+    SenseParse.m_sTeamName = "Blue";
+    wm = WorldModel();
+    wm.m_sTeamName = "Blue";
+    size_t i = 0;
+    for (auto _ : state) {
+        SenseParse.Parse(lines[i]);
+        wm.UpdateAll();
+        benchmark::DoNotOptimize(wm.m_vSelfPos);
+        if (++i == lines.size()) i = 0;
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_ParseAndUpdateRecorded);
 
 void BM_PosFilterStep(benchmark::State& state) {
     cPosKF kf;

@@ -29,6 +29,38 @@ namespace {
 
 bool IsUniformNumber(int iUnum) { return iUnum >= 1 && iUnum <= 11; }
 
+// The parser's conversion gives inf for overlong digit strings; such a reading keeps the
+// last good value, so that one bad message cannot stop the integrators for good.
+void KeepFinite(double src, double& dst) {
+    if (std::isfinite(src)) dst = src;
+}
+
+template <typename Sensor>
+void CopySensor(const Sensor& src, Sensor& dst) {
+    dst.sName = src.sName;
+    KeepFinite(src.dx, dst.dx);
+    KeepFinite(src.dy, dst.dy);
+    KeepFinite(src.dz, dst.dz);
+    dst.dTime = src.dTime;
+}
+
+void CopyFoot(const FRPInfo& src, FRPInfo& dst) {
+    for (double FRPInfo::*field : {&FRPInfo::cx, &FRPInfo::cy, &FRPInfo::cz, &FRPInfo::dx,
+                                   &FRPInfo::dy, &FRPInfo::dz})
+        KeepFinite(src.*field, dst.*field);
+    dst.dTime = src.dTime;
+    dst.bValid = src.bValid;
+}
+
+void CopyJoint(const HJInfo& src, HJInfo& dst) {
+    dst.ID = src.ID;
+    dst.sPerceptorName = src.sPerceptorName;
+    dst.sEffectorName = src.sEffectorName;
+    KeepFinite(src.fAngle, dst.fAngle);
+    KeepFinite(src.fAngleRate, dst.fAngleRate);
+    dst.dTime = src.dTime;
+}
+
 }  // namespace
 
 void WorldModel::UpdateBasicInfo() {
@@ -52,17 +84,17 @@ void WorldModel::UpdateBasicInfo() {
     m_dServerTime = parse.m_dServerTime;
     m_dGameTime = parse.m_dGameTime;
     m_sPlayMode = parse.m_sPlayMode;
-    m_Gyro = parse.m_Gyro;
-    m_Acc = parse.m_Acc;
-    m_frp_lf = parse.m_frp_lf;
-    m_frp_rf = parse.m_frp_rf;
+    CopySensor(parse.m_Gyro, m_Gyro);
+    CopySensor(parse.m_Acc, m_Acc);
+    CopyFoot(parse.m_frp_lf, m_frp_lf);
+    CopyFoot(parse.m_frp_rf, m_frp_rf);
     ++m_iCycle;
 
     gNao.UpdateLink();  // still sees the previous message's joint angles
-    for (int j = 0; j < kJointCount; ++j) m_HJ[j] = parse.m_HJ[j];
+    for (int j = 0; j < kJointCount; ++j) CopyJoint(parse.m_HJ[j], m_HJ[j]);
 
     m_bCanSeeFlag = SeeFlag();
-    m_bCanSeeBall = parse.m_PolBallPos.bCanSee;
+    m_bCanSeeBall = IsSeen(parse.m_PolBallPos);
 }
 
 namespace {

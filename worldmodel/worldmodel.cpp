@@ -10,11 +10,14 @@ WorldModel::WorldModel()
     : m_vOppGoalLPos(m_dFieldLength / 2, m_dGoalWidth / 2, 0),
       m_vOppGoalRPos(m_dFieldLength / 2, -m_dGoalWidth / 2, 0),
       m_vOppGoalPos(15, 0, 0),
-      m_vMyGoalPos(-m_dFieldLength / 2, 0, 0) {
-    InitFlagPos();
-}
+      m_vMyGoalPos(-m_dFieldLength / 2, 0, 0) {}
 
 // ---- utilities
+
+bool WorldModel::IsSeen(const PolPosInfo& info) {
+    const Polar& p = info.PolPos;
+    return info.bCanSee && std::isfinite(p.Px) && std::isfinite(p.Py) && std::isfinite(p.Pz);
+}
 
 double WorldModel::NormalizeAng(double dAngDeg) {
     const double a = NormalizeAngleDeg(dAngDeg);
@@ -34,6 +37,17 @@ Vector WorldModel::GetPoint(const Vector& vStart, const Vector& vEnd, double dLe
     Vector step = vEnd - vStart;
     step.SetMod(dLength);
     return vStart + step;
+}
+
+// The first measurement seeds the filter with a wide covariance, so the estimate starts
+// at the measurement itself.
+Vector WorldModel::FilteredPosition(cPosKF& kf, bool& bSeeded, const Vector& vMeasured) {
+    if (!bSeeded) {
+        kf.Seed(vMeasured.Vx, vMeasured.Vy, 100);
+        bSeeded = true;
+    }
+    kf.Observe(vMeasured.Vx, vMeasured.Vy);
+    return Vector(kf.GetX(), kf.GetY(), vMeasured.Vz);
 }
 
 // ---- landmarks named from this team's side
@@ -58,15 +72,15 @@ Vector WorldModel::getFlagPos(GameFlag_ID flag) const {
     return m_vFlagPos[index];
 }
 
-bool WorldModel::canSeeGoalOppL() const { return Sighting(OppSide(m_bIsLeft).goalL).bCanSee; }
-bool WorldModel::canSeeGoalOppR() const { return Sighting(OppSide(m_bIsLeft).goalR).bCanSee; }
+bool WorldModel::canSeeGoalOppL() const { return IsSeen(Sighting(OppSide(m_bIsLeft).goalL)); }
+bool WorldModel::canSeeGoalOppR() const { return IsSeen(Sighting(OppSide(m_bIsLeft).goalR)); }
 bool WorldModel::canSeeGoalOpp() const { return canSeeGoalOppL() || canSeeGoalOppR(); }
-bool WorldModel::canSeeFlagOppL() const { return Sighting(OppSide(m_bIsLeft).flagL).bCanSee; }
-bool WorldModel::canSeeFlagOppR() const { return Sighting(OppSide(m_bIsLeft).flagR).bCanSee; }
+bool WorldModel::canSeeFlagOppL() const { return IsSeen(Sighting(OppSide(m_bIsLeft).flagL)); }
+bool WorldModel::canSeeFlagOppR() const { return IsSeen(Sighting(OppSide(m_bIsLeft).flagR)); }
 
 bool WorldModel::canSeeAnyFlag() const {
     for (const PolPosInfo& flag : SenseParse.m_PolFlagPos)
-        if (flag.bCanSee) return true;
+        if (IsSeen(flag)) return true;
     return false;
 }
 
@@ -74,7 +88,7 @@ bool WorldModel::canSeeAnyFlag() const {
 
 float WorldModel::getAngleBallToBodyY() {
     const PolPosInfo& ball = SenseParse.m_PolBallPos;
-    if (ball.bCanSee) {
+    if (IsSeen(ball)) {
         angleBallToBodyY = static_cast<float>(ball.PolPos.Py + m_HJ[JID_HEAD_1].fAngle);
         angleBallToBodyZ = static_cast<float>(ball.PolPos.Pz + m_HJ[JID_HEAD_2].fAngle);
     }
@@ -88,7 +102,7 @@ float WorldModel::getAngleBallToBodyZ() {
 
 float WorldModel::getDistBallToBody() {
     const PolPosInfo& ball = SenseParse.m_PolBallPos;
-    if (ball.bCanSee) distBallToBody = static_cast<float>(ball.PolPos.Px);
+    if (IsSeen(ball)) distBallToBody = static_cast<float>(ball.PolPos.Px);
     return distBallToBody;
 }
 
@@ -96,12 +110,12 @@ namespace {
 
 // Refreshes `stored` with the landmark's horizontal angle plus head yaw when it is seen.
 float BearingToBody(const PolPosInfo& seen, double dHeadYawDeg, float& stored) {
-    if (seen.bCanSee) stored = static_cast<float>(seen.PolPos.Py + dHeadYawDeg);
+    if (WorldModel::IsSeen(seen)) stored = static_cast<float>(seen.PolPos.Py + dHeadYawDeg);
     return stored;
 }
 
 float DistanceToBody(const PolPosInfo& seen, float& stored) {
-    if (seen.bCanSee) stored = static_cast<float>(seen.PolPos.Px);
+    if (WorldModel::IsSeen(seen)) stored = static_cast<float>(seen.PolPos.Px);
     return stored;
 }
 
@@ -140,9 +154,9 @@ float WorldModel::getAngleGoalOppToBodyY() {
     const PolPosInfo& l = Sighting(OppSide(m_bIsLeft).goalL);
     const PolPosInfo& r = Sighting(OppSide(m_bIsLeft).goalR);
     double a;
-    if (l.bCanSee && r.bCanSee) a = (l.PolPos.Py + r.PolPos.Py) / 2;
-    else if (l.bCanSee) a = l.PolPos.Py - 10;
-    else if (r.bCanSee) a = r.PolPos.Py + 10;
+    if (IsSeen(l) && IsSeen(r)) a = (l.PolPos.Py + r.PolPos.Py) / 2;
+    else if (IsSeen(l)) a = l.PolPos.Py - 10;
+    else if (IsSeen(r)) a = r.PolPos.Py + 10;
     else return angleGoalOppToBodyY;
     angleGoalOppToBodyY = static_cast<float>(a + m_HJ[JID_HEAD_1].fAngle);
     return angleGoalOppToBodyY;
@@ -153,9 +167,9 @@ namespace {
 // Mean of one polar component over the seen posts; false when neither post is seen.
 bool GoalComponent(const PolPosInfo& l, const PolPosInfo& r, double Polar::*component,
                    double& result) {
-    if (l.bCanSee && r.bCanSee) result = (l.PolPos.*component + r.PolPos.*component) / 2;
-    else if (l.bCanSee) result = l.PolPos.*component;
-    else if (r.bCanSee) result = r.PolPos.*component;
+    if (WorldModel::IsSeen(l) && WorldModel::IsSeen(r)) result = (l.PolPos.*component + r.PolPos.*component) / 2;
+    else if (WorldModel::IsSeen(l)) result = l.PolPos.*component;
+    else if (WorldModel::IsSeen(r)) result = r.PolPos.*component;
     else return false;
     return true;
 }

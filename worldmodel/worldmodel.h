@@ -137,6 +137,9 @@ public:
     bool IsGoalOpp() const;
 
     // ---- small utilities
+    // Seen in this message with usable numbers: the parser's number conversion can give
+    // inf for overlong digit strings, and one such value must not poison the state.
+    static bool IsSeen(const PolPosInfo& info);
     static double NormalizeAng(double dAngDeg);  // into (-180, 180]
     static double Round(double dNum, int i);
     static double GetDistInXY(const Vector& v1, const Vector& v2);
@@ -292,6 +295,11 @@ public:
     PolPosInfo ballPolPosLastSec;
 
 private:
+    void TrackPlayer(const PlayerPosInfo& seen, PlayerPosInfo& entry);
+    void SummariseSeenMate(int n, PlayerInfoGK& info) const;
+    double EffectiveDistance(const PlayerInfoGK& info, const Vector& vPos) const;
+    static Vector FilteredPosition(cPosKF& kf, bool& bSeeded, const Vector& vMeasured);
+
     // State that lives across cycles; one world model exists per process, so keeping it
     // per instance behaves as process-wide while letting tests start from scratch.
     bool m_bScoreUpdated = false;   // the current goal period has been counted

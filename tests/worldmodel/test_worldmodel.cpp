@@ -332,22 +332,6 @@ TEST(WorldModelUtility, AnglesAndDistances) {
     EXPECT_EQ(same, Vector(1, 1, 0));
 }
 
-TEST(WorldModelDefaults, ConstructedState) {
-    WorldModel m;
-    EXPECT_EQ(m.m_vOppGoalLPos, Vector(15, 1.05, 0));
-    EXPECT_EQ(m.m_vOppGoalRPos, Vector(15, -1.05, 0));
-    EXPECT_EQ(m.m_vMyGoalPos, Vector(-15, 0, 0));
-    EXPECT_EQ(m.m_sTeamName, "Corvane3D");
-    EXPECT_EQ(m.m_sOppTeamName, "UNKNOWTEAM");
-    EXPECT_EQ(m.m_HJ[JID_HEAD_1].ID, JID_UNKNOW);
-    EXPECT_EQ(m.PlayState, PM_None);
-    EXPECT_EQ(m.m_FallState, FALL_NONE);
-    EXPECT_TRUE(m.m_bNeedCheckFall);
-    EXPECT_EQ(m.HearInfoGK.Player3Info.dDistToBall, 25);
-    EXPECT_EQ(m.HearInfo.PlayerPos1.iUnum, -1);
-    EXPECT_TRUE(m.MyPosQ.isEmpty());
-}
-
 TEST_F(WorldStateTest, SteadyCyclesDoNotAllocate) {
     Join(2, true);
     SenseParse.m_sPlayMode = "PlayOn";

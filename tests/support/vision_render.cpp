@@ -1,0 +1,194 @@
+// Renders perception messages for tests: the inverse of the world model's reading of
+// sightings, written with the server's layout and two-decimal numbers.
+#include "support/vision_render.h"
+
+#include <cmath>
+#include <cstdio>
+
+namespace standin {
+
+namespace {
+
+constexpr double kRadToDeg = 180.0 / kGeometryPi;
+
+// Absolute server positions: x toward the right-hand goal.
+const Vector kLandmarkAbs[kFlagCount] = {{-15, 10, 0},  {-15, 1.05, 0.8}, {-15, -1.05, 0.8},
+                                         {-15, -10, 0}, {15, 10, 0},      {15, 1.05, 0.8},
+                                         {15, -1.05, 0.8}, {15, -10, 0}};
+const char* const kLandmarkName[kFlagCount] = {"F1L", "G1L", "G2L", "F2L",
+                                               "F1R", "G1R", "G2R", "F2R"};
+
+const char* const kJointName[kJointCount] = {
+    "hj1",  "hj2",  "laj1", "raj1", "laj2", "raj2", "laj3", "raj3", "laj4", "raj4", "llj1",
+    "rlj1", "llj2", "rlj2", "llj3", "rlj3", "llj4", "rlj4", "llj5", "rlj5", "llj6", "rlj6"};
+
+std::string Num(double v, int decimals) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.*f", decimals, v);
+    return buf;
+}
+
+std::string Pol(const Polar& p, int decimals) {
+    return "(pol " + Num(p.Px, decimals) + " " + Num(p.Py, decimals) + " " + Num(p.Pz, decimals) + ")";
+}
+
+Vector Offset(double x, double y, double facingDeg, double forward, double left, double z) {
+    const double f = facingDeg / kRadToDeg;
+    return Vector(x + forward * std::cos(f) - left * std::sin(f),
+                  y + forward * std::sin(f) + left * std::cos(f), z);
+}
+
+bool InView(const VisionScene& scene, const Polar& p) {
+    return scene.halfViewDeg <= 0 || std::fabs(p.Py) <= scene.halfViewDeg;
+}
+
+std::string RenderPlayer(const ViewPose& pose, const VisionScene& scene, const SeenPlayer& pl) {
+    const std::pair<const char*, const std::optional<Vector>*> parts[] = {
+        {"head", &pl.head},   {"rlowerarm", &pl.rlowerarm}, {"llowerarm", &pl.llowerarm},
+        {"rfoot", &pl.rfoot}, {"lfoot", &pl.lfoot}};
+    std::string body;
+    for (const auto& part : parts) {
+        if (!*part.second) continue;
+        const Polar p = ObserveFrom(pose, **part.second);
+        if (!InView(scene, p)) continue;
+        body += " (" + std::string(part.first) + " " + Pol(p, scene.decimals) + ")";
+    }
+    if (body.empty()) return std::string();
+    return " (P (team " + pl.team + ") (id " + std::to_string(pl.id) + ")" + body + ")";
+}
+
+}  // namespace
+
+SeenPlayer StandingPlayer(const std::string& team, int id, double x, double y, double facingDeg) {
+    SeenPlayer p;
+    p.team = team;
+    p.id = id;
+    p.head = Vector(x, y, 0.54);
+    p.llowerarm = Offset(x, y, facingDeg, 0, 0.1, 0.3);
+    p.rlowerarm = Offset(x, y, facingDeg, 0, -0.1, 0.3);
+    p.lfoot = Offset(x, y, facingDeg, 0, 0.055, 0.02);
+    p.rfoot = Offset(x, y, facingDeg, 0, -0.055, 0.02);
+    return p;
+}
+
+SeenPlayer LyingPlayer(const std::string& team, int id, double x, double y, double facingDeg) {
+    SeenPlayer p;
+    p.team = team;
+    p.id = id;
+    p.head = Offset(x, y, facingDeg, 0.25, 0, 0.06);
+    p.llowerarm = Offset(x, y, facingDeg, 0.1, 0.1, 0.05);
+    p.rlowerarm = Offset(x, y, facingDeg, 0.1, -0.1, 0.05);
+    p.lfoot = Offset(x, y, facingDeg, -0.3, 0.055, 0.04);
+    p.rfoot = Offset(x, y, facingDeg, -0.3, -0.055, 0.04);
+    return p;
+}
+
+Polar ObserveFrom(const ViewPose& pose, const Vector& target) {
+    const Vector d = target - Vector(pose.x, pose.y, pose.cameraZ);
+    const double dist = d.GetMod();
+    const double faceDeg = pose.bodyDeg + pose.headYawDeg;
+    const double horiz = NormalizeAngleDeg(d.GetXYAngle() - faceDeg);
+    const double vert = dist > 0 ? std::asin(d.Vz / dist) * kRadToDeg - pose.headPitchDeg : 0.0;
+    return Polar(dist, horiz, vert);
+}
+
+Vector LandmarkInTeamFrame(Flag_ID id, bool bIsLeft) {
+    const Vector& a = kLandmarkAbs[id];
+    return bIsLeft ? a : Vector(-a.Vx, -a.Vy, a.Vz);
+}
+
+std::string RenderSee(const ViewPose& pose, const VisionScene& scene) {
+    std::string see = "(See";
+    if (scene.landmarks) {
+        for (int f = 0; f < kFlagCount; ++f) {
+            const Polar p = ObserveFrom(pose, LandmarkInTeamFrame(static_cast<Flag_ID>(f), scene.bIsLeft));
+            if (InView(scene, p))
+                see += " (" + std::string(kLandmarkName[f]) + " " + Pol(p, scene.decimals) + ")";
+        }
+    }
+    if (scene.ball) {
+        const Polar p = ObserveFrom(pose, *scene.ball);
+        if (InView(scene, p)) see += " (B " + Pol(p, scene.decimals) + ")";
+    }
+    for (const SeenPlayer& pl : scene.players) see += RenderPlayer(pose, scene, pl);
+    return see + ")";
+}
+
+namespace {
+
+void FillPart(const ViewPose& pose, const VisionScene& scene, const std::optional<Vector>& where,
+              PolPosInfo& out) {
+    out.bCanSee = false;
+    if (!where) return;
+    const Polar p = ObserveFrom(pose, *where);
+    if (!InView(scene, p)) return;
+    out.PolPos = p;
+    out.bCanSee = true;
+}
+
+}  // namespace
+
+void FillSightings(const ViewPose& pose, const VisionScene& scene, MsgParse& parse) {
+    parse.m_bThisCycleHaveSeeInfo = true;
+    parse.m_HJ[JID_HEAD_1].fAngle = pose.headYawDeg;
+    parse.m_HJ[JID_HEAD_2].fAngle = pose.headPitchDeg;
+    for (int f = 0; f < kFlagCount; ++f) {
+        std::optional<Vector> where;
+        if (scene.landmarks) where = LandmarkInTeamFrame(static_cast<Flag_ID>(f), scene.bIsLeft);
+        FillPart(pose, scene, where, parse.m_PolFlagPos[f]);
+    }
+    FillPart(pose, scene, scene.ball, parse.m_PolBallPos);
+    for (PlayerPosInfo* list : {parse.m_vTeamMate, parse.m_vOpponent})
+        for (int k = 0; k < 11; ++k) list[k].bValid = false;
+    for (const SeenPlayer& pl : scene.players) {
+        if (pl.id < 1 || pl.id > 11) continue;
+        PlayerPosInfo& rec = (pl.team == parse.m_sTeamName ? parse.m_vTeamMate : parse.m_vOpponent)[pl.id - 1];
+        FillPart(pose, scene, pl.head, rec.mHead);
+        FillPart(pose, scene, pl.rlowerarm, rec.mRLowerArm);
+        FillPart(pose, scene, pl.llowerarm, rec.mLLowerArm);
+        FillPart(pose, scene, pl.rfoot, rec.mRFoot);
+        FillPart(pose, scene, pl.lfoot, rec.mLFoot);
+        rec.bValid = rec.mHead.bCanSee || rec.mRLowerArm.bCanSee || rec.mLLowerArm.bCanSee ||
+                     rec.mRFoot.bCanSee || rec.mLFoot.bCanSee;
+        rec.dTime = parse.m_dServerTime;
+    }
+}
+
+namespace {
+
+std::string Joint(const PerceptText& text, const ViewPose& pose, int j) {
+    double deg = text.jointsDeg[j];
+    if (j == JID_HEAD_1) deg = pose.headYawDeg;
+    if (j == JID_HEAD_2) deg = pose.headPitchDeg;
+    return "(HJ (n " + std::string(kJointName[j]) + ") (ax " + Num(deg, 2) + "))";
+}
+
+std::string Foot(const char* name, double force) {
+    if (force <= 0) return std::string();
+    return "(FRP (n " + std::string(name) + ") (c 0.00 -0.01 -0.01) (f 0.00 0.00 " + Num(force, 2) + "))";
+}
+
+std::string Triple(const std::array<double, 3>& v) {
+    return Num(v[0], 2) + " " + Num(v[1], 2) + " " + Num(v[2], 2);
+}
+
+}  // namespace
+
+std::string RenderMessage(const PerceptText& text, const ViewPose& pose, const VisionScene& scene) {
+    std::string msg = "(time (now " + Num(text.serverTime, 2) + "))" + text.gameState;
+    for (const std::string& h : text.heard) msg += h;
+    msg += "(GYR (n torso) (rt " + Triple(text.gyro) + "))";
+    msg += "(ACC (n torso) (a " + Triple(text.acc) + "))";
+    msg += Joint(text, pose, JID_HEAD_1) + Joint(text, pose, JID_HEAD_2);
+    if (text.withVision) msg += RenderSee(pose, scene);
+    for (int j : {JID_RARM_1, JID_RARM_2, JID_RARM_3, JID_RARM_4, JID_LARM_1, JID_LARM_2,
+                  JID_LARM_3, JID_LARM_4, JID_RLEG_1, JID_RLEG_2, JID_RLEG_3, JID_RLEG_4, JID_RLEG_5})
+        msg += Joint(text, pose, j);
+    msg += Foot("rf", text.rightFootForce) + Joint(text, pose, JID_RLEG_6);
+    for (int j : {JID_LLEG_1, JID_LLEG_2, JID_LLEG_3, JID_LLEG_4, JID_LLEG_5})
+        msg += Joint(text, pose, j);
+    msg += Foot("lf", text.leftFootForce) + Joint(text, pose, JID_LLEG_6);
+    return msg;
+}
+
+}  // namespace standin
