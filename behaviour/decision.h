@@ -8,4 +8,5 @@ public:
 
     bool bPenaltyAttacker = false;
     bool bPenaltyKeeper = false;
+    int CoolDown = 0;  // cycles left after a heard command hand-over
 };

@@ -8,6 +8,7 @@
 #include <iostream>
 
 #include "behaviour/skill.h"
+#include "motion/keyframes.h"
 #include "runtime/connection.h"
 #include "runtime/corvane.h"
 #include "worldmodel/worldmodel.h"
@@ -22,16 +23,12 @@ const char* const kEffectorName[kJointCount] = {
     "lle4", "rle4", "lle5", "rle5", "lle6", "rle6",
 };
 
-// A joint command longer than this together with the say clause makes the server drop
-// the whole message.
+// The longest message that may still carry the goalkeeper's say clause.
 constexpr size_t kMaxCommandLength = 309;
 
 // The watchdog fires on this many silent leg cycles in a row.
 constexpr int kSilentCyclesForReset = 80;
 constexpr double kSilentLegSpeed = 0.001;
-
-// Accuracy of the key-frame rule: a joint this close to its target is left alone.
-constexpr double kFrameAccuracyDeg = 1.0;
 
 }  // namespace
 
@@ -68,7 +65,7 @@ void ActHandle::DoAction(double laj1, double laj2, double laj3, double laj4,
     const double target[] = {laj1, raj1, laj2, raj2, laj3, raj3, laj4, raj4,
                              llj1, rlj1, llj2, rlj2, llj3, rlj3,
                              llj4, rlj4, llj5, rlj5, llj6, rlj6};
-    for (int k = 0; k < 20; ++k) AdjustHJ(JID_LARM_1 + k, target[k], speed, kFrameAccuracyDeg);
+    for (int k = 0; k < 20; ++k) AdjustHJ(JID_LARM_1 + k, target[k], speed, keyframe::kFrameAccuracyDeg);
 }
 
 // Default stream notation (6 significant digits); a value that is not finite becomes 0
@@ -76,7 +73,7 @@ void ActHandle::DoAction(double laj1, double laj2, double laj3, double laj4,
 void ActHandle::AppendNumber(std::string& out, double v) {
     if (!std::isfinite(v)) v = 0.0;
     char text[32];
-    const int n = std::snprintf(text, sizeof(text), "%g", v + 0.0);  // + 0.0: no "-0"
+    const int n = std::snprintf(text, sizeof(text), "%g", v);
     out.append(text, static_cast<size_t>(n));
 }
 
@@ -85,7 +82,8 @@ void ActHandle::AppendSpeed(std::string& out, double v) {
     // Only a magnitude near the top of the double range overflows while scaling; such a
     // value has no fraction to round away.
     if (!std::isfinite(dRounded)) dRounded = v;
-    AppendNumber(out, dRounded);
+    // The cut goes to a whole number of hundredths, which has no sign at zero: no "-0".
+    AppendNumber(out, dRounded + 0.0);
 }
 
 std::string ActHandle::DealWithDouble(double v) {

@@ -7,6 +7,10 @@
 #include "geometry/geometry.h"
 #include "perception/msgparse.h"
 
+namespace keyframe {
+struct Motion;
+}
+
 // One joint's command for the current cycle.
 struct HJCtrl {
     double fAngle = 0.0;   // speed to send (despite the name); server units, rad/s
@@ -35,18 +39,50 @@ public:
     void Beam(const Vector& vPos);
     bool Beam(const Vector& vPos, int BeamNum, bool Clear);
 
+    // ---- key-frame motions: call once per cycle; true on the call that completes them
+    bool KickLeft();
+    bool KickRight();
+    bool KickLeft_Karate();
+    bool KickRight_Karate();
+    bool KickLeftFoot_NEW();
+    bool KickRightFoot_NEW();
+    bool BigKick();
+    bool Climb_FaceUp();
+    bool Climb_FaceDown();
+    bool CatchBall(int iType);  // 1: left leg folded; anything else: right leg folded
+
+    // ---- head: landmark scan or return to straight ahead, every cycle
+    void TurnHead();
+
     bool bCatchBall = false;  // a catch motion is in progress
     HJCtrl HJControl[kJointCount];
 
 private:
+    // TurnHead's state, which lives for the whole run.
+    struct HeadState {
+        int i = 0;                  // cycles without landmark and ball in view together
+        int iCount = 0;             // scan cycles across the front without the ball
+        bool bCtrled = false;       // scanning rather than returning to the front
+        bool bNeedChange1 = true;   // a reversal at the left end is due
+        bool bNeedChange2 = true;   // a reversal at the right end is due
+        float m_fHeadAngle = 5.0f;  // pan speed while scanning
+    };
+
     static void AppendNumber(std::string& out, double v);
     static void AppendSpeed(std::string& out, double v);
     void AppendJointClauses();
     void AppendSayClause();
+    bool PlayMotion(const keyframe::Motion& motion);
+    bool Kick(const keyframe::Motion& motion);
+    bool GetUp(const keyframe::Motion& motion);
+    void ReverseScanAtTheEnds(double dPanDeg);
+    void ScanHead(double dPanDeg);
+    void ReturnHeadToFront(double dPanDeg);
 
     std::string m_sCommand;  // this cycle's effector message
     std::string m_sSay;      // this cycle's say clause
     std::string m_sBeam;
     int iErrNum = 0;         // consecutive cycles with silent legs
     int iBeamedNum = 0;      // beams sent in the current counted series
+    HeadState m_Head;
 };

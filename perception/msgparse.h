@@ -1,6 +1,7 @@
 // Perceptor message parser: turns one server message into plain sensor, vision and
 // hearing records. Global: `SenseParse` (corvane.cpp); writes only its own records.
 #pragma once
+#include <climits>
 #include <string>
 #include <string_view>
 
@@ -78,19 +79,23 @@ class MsgParse {
 public:
     MsgParse();
 
+    // Copies the text once into m_sMsg (reusing its capacity) and fills the records.
     void Parse(const std::string& sMsg);
     static double StringToFloat(std::string_view sNum);
 
-    // Scanners: positions are indexes into sMsg; a failed scan sets iStartPos to -1.
-    double GetFloat(std::string_view sMsg, int& iStartPos, int& iEndPos) const;
-    std::string GetString(std::string_view sMsg, int& iStartPos, int& iEndPos) const;
-    Polar GetPolar(std::string_view sMsg, int& iStartPos, int& iEndPos) const;
-    bool GetPolar(std::string_view sMsg, std::string_view FlagID, Polar& pResult) const;
+    // Scanners: positions are indexes into sMsg; a failed scan sets iStartPos to -1 and
+    // never reads outside sMsg. GetString returns a view into sMsg.
+    static double GetFloat(std::string_view sMsg, int& iStartPos, int& iEndPos);
+    static std::string_view GetString(std::string_view sMsg, int& iStartPos, int& iEndPos);
+    static Polar GetPolar(std::string_view sMsg, int& iStartPos, int& iEndPos);
+    static bool GetPolar(std::string_view sMsg, std::string_view FlagID, Polar& pResult);
 
     static bool IsNum(char c) { return c >= '0' && c <= '9'; }
     static bool IsNumHead(char c) { return IsNum(c) || c == '-'; }
     static bool IsIncludeInNum(char c) { return IsNum(c) || c == '.' || c == '-'; }
 
+    // Section parsers, run by Parse on m_sMsg (they use the anchor table Parse builds).
+    // Each returns whether it found (and could read) its section.
     bool ParseServerTime();
     bool ParseGameState();
     bool ParseGyro();
@@ -127,4 +132,29 @@ public:
     HearInfo m_HearMessage[4];
     HearInfo m_HearSelfMessage;
     bool m_bThisCycleHaveSeeInfo = false;
+
+private:
+    // First and last index of one anchor text in m_sMsg (-1 when absent).
+    struct AnchorSpan {
+        int iFirst = -1;
+        int iLast = -1;
+    };
+    static constexpr int kAnchorCount = kJointCount + kFlagCount + 17;
+
+    void InitJoint();
+    void IndexAnchors();
+    std::string_view Msg() const;
+    int FindAnchor(int iAnchor, int iFrom, int iLimit = INT_MAX) const;
+    int FindIn(std::string_view sText, int iFrom, int iLimit) const;
+    bool ReadFloat(int iFrom, double& dValue, int& iEndPos, int iLimit = INT_MAX);
+    bool ReadPolar(int iFrom, Polar& pResult, int& iEndPos, int iLimit = INT_MAX);
+    bool ParseSensor(int iAnchor, std::string& sName, double& dx, double& dy, double& dz,
+                     double& dTime);
+    bool ParseFoot(int iAnchor, FRPInfo& foot);
+    void ParsePlayerEntry(int iEntry, int iBoundary);
+    void ReadBodyParts(PlayerPosInfo& player, int iFrom, int iBoundary);
+    void StoreHeard(double dTime, std::string_view sWho, std::string_view sText, int& iCopies);
+
+    AnchorSpan m_AnchorSpan[kAnchorCount];
+    int m_iNoNumberFrom = INT_MAX;  // no number can be scanned from here on
 };

@@ -1,0 +1,188 @@
+// Fall detection on synthetic gyroscope/accelerometer sequences and on a recorded fall.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "perception/msgparse.h"
+#include "runtime/corvane.h"
+#include "worldmodel/worldmodel.h"
+
+namespace {
+
+constexpr double kUprightAccZ = 9.81;
+
+class FallTest : public ::testing::Test {
+protected:
+    // One detection cycle with the given sensor values; returns the printed text.
+    std::string Cycle(double gyroX, double gyroY, double accX, double accY, double accZ) {
+        model.m_Gyro.dx = gyroX;
+        model.m_Gyro.dy = gyroY;
+        model.m_Acc.dx = accX;
+        model.m_Acc.dy = accY;
+        model.m_Acc.dz = accZ;
+        ::testing::internal::CaptureStdout();
+        model.UpdateFallState(0);
+        return ::testing::internal::GetCapturedStdout();
+    }
+    std::string Rotate(double gyroX, double gyroY = 0) {
+        return Cycle(gyroX, gyroY, 0, 0, kUprightAccZ);
+    }
+
+    WorldModel model;
+};
+
+TEST_F(FallTest, SteadyPitchRateReportsOnceTiltPasses65Degrees) {
+    for (int cycle = 1; cycle <= 32; ++cycle) {
+        EXPECT_EQ(Rotate(100), "") << cycle;
+        EXPECT_EQ(model.m_FallState, FALL_NONE);
+    }
+    EXPECT_EQ(Rotate(100), "Fall_Gyro_X!\n");
+    EXPECT_EQ(model.m_FallState, FALL_UP);
+}
+
+TEST_F(FallTest, NegativeTiltMeansLyingOnTheFront) {
+    for (int cycle = 0; cycle < 33; ++cycle) Rotate(-100);
+    EXPECT_EQ(model.m_FallState, FALL_DOWN);
+}
+
+TEST_F(FallTest, RollAloneIsReportedOnTheYAxisWithTheXSignForDirection) {
+    std::string out;
+    for (int cycle = 0; cycle < 33; ++cycle) out = Rotate(0, 100);
+    EXPECT_EQ(out, "Fall_Gyro_Y!\n");
+    EXPECT_EQ(model.m_FallState, FALL_UP);  // X tilt is 0, not negative
+}
+
+TEST_F(FallTest, LongModerateTiltReportsOnXOnlyWhenTheRollIsLarge) {
+    Rotate(2500, 2750);  // X 50, Y 55: both counters start, neither angle above 65
+    for (int cycle = 2; cycle <= 16; ++cycle) EXPECT_EQ(Rotate(0), "") << cycle;
+    EXPECT_EQ(Rotate(0), "Fall_Gyro_X!\n");  // X counter 17; the check reads Y > 50
+
+    WorldModel calm;
+    model = calm;
+    Rotate(2500, 2400);  // Y 48: the long-tilt rule never fires
+    for (int cycle = 2; cycle <= 60; ++cycle) EXPECT_EQ(Rotate(0), "") << cycle;
+    EXPECT_EQ(model.m_FallState, FALL_NONE);
+}
+
+TEST_F(FallTest, TiltBetweenThresholdsKeepsTheCounter) {
+    for (int cycle = 0; cycle < 25; ++cycle) Rotate(100);  // X = 50, counter 3
+    for (int cycle = 0; cycle < 20; ++cycle) {
+        Rotate(-10);  // X falls to 40: counter kept, not advanced
+        Rotate(10);
+    }
+    for (int cycle = 0; cycle < 5; ++cycle) Rotate(100);  // X 60, counter 8
+    EXPECT_EQ(model.m_FallState, FALL_NONE);
+    Rotate(150);  // X 63, counter 9, not yet above 65
+    EXPECT_EQ(model.m_FallState, FALL_NONE);
+    EXPECT_EQ(Rotate(150), "Fall_Gyro_X!\n");
+}
+
+TEST_F(FallTest, LyingStillRepeatsTheVerdictAndTheStateIsSticky) {
+    for (int cycle = 0; cycle < 40; ++cycle) Rotate(100);
+    for (int cycle = 0; cycle < 5; ++cycle) {
+        EXPECT_EQ(Rotate(0), "Fall_Gyro_X!\n");
+        EXPECT_EQ(model.m_FallState, FALL_UP);
+    }
+    model.UpdateFallState(2);  // get-up starts: integration restarts, verdict kept
+    for (int cycle = 0; cycle < 50; ++cycle) EXPECT_EQ(Rotate(0), "");
+    EXPECT_EQ(model.m_FallState, FALL_UP);
+    model.UpdateFallState(1);
+    EXPECT_EQ(model.m_FallState, FALL_NONE);
+    for (int cycle = 0; cycle < 32; ++cycle) Rotate(-100);
+    EXPECT_EQ(model.m_FallState, FALL_NONE);  // restarted from 0 again
+}
+
+TEST_F(FallTest, GravityOnTheYAxisReportsOnTheEighthCycle) {
+    for (int cycle = 1; cycle <= 7; ++cycle) EXPECT_EQ(Cycle(0, 0, 0, -9.8, 0.5), "") << cycle;
+    EXPECT_EQ(Cycle(0, 0, 0, -9.8, 0.5), "Fall_Acc_Y!\n");
+    EXPECT_EQ(model.m_FallState, FALL_DOWN);
+}
+
+TEST_F(FallTest, AccelerometerDirectionFollowsTheSignOfY) {
+    for (int cycle = 0; cycle < 8; ++cycle) Cycle(0, 0, 9.8, 2.0, 0.5);
+    EXPECT_EQ(model.m_FallState, FALL_UP);
+    EXPECT_EQ(Cycle(0, 0, 9.8, 2.0, 0.5), "Fall_Acc_X!\n");
+}
+
+TEST_F(FallTest, ModerateSideAccelerationNeedsFifteenCycles) {
+    for (int cycle = 1; cycle <= 14; ++cycle) EXPECT_EQ(Cycle(0, 0, 0, 6.5, 0.5), "") << cycle;
+    EXPECT_EQ(Cycle(0, 0, 0, 6.5, 0.5), "Fall_Acc_Y!\n");
+}
+
+TEST_F(FallTest, UprightGravityResetsTheAccelerometerDetector) {
+    for (int cycle = 0; cycle < 7; ++cycle) Cycle(0, 0, 0, 9.8, 0.5);
+    Cycle(0, 0, 0, 9.8, kUprightAccZ);
+    for (int cycle = 0; cycle < 6; ++cycle) EXPECT_EQ(Cycle(0, 0, 0, 9.8, 0.5), "");
+    EXPECT_EQ(model.m_FallState, FALL_NONE);
+}
+
+TEST_F(FallTest, GyroscopeVerdictWinsOverTheAccelerometer) {
+    for (int cycle = 0; cycle < 7; ++cycle) Cycle(100, 0, 0, 9.8, 0.5);
+    Cycle(-1000, 0, 0, 9.8, 0.5);  // tilt jumps to -6: the gyro reports nothing yet
+    EXPECT_EQ(model.m_FallState, FALL_UP);  // accelerometer: dy > 0
+    for (int cycle = 0; cycle < 40; ++cycle) Cycle(-200, 0, 0, 9.8, 0.5);
+    EXPECT_EQ(model.m_FallState, FALL_DOWN);  // gyro: tilt negative
+}
+
+TEST_F(FallTest, DetectionPausedWhileNotWanted) {
+    SenseParse = MsgParse();
+    SenseParse.m_Gyro.dx = 300;
+    model.m_bNeedCheckFall = false;
+    ::testing::internal::CaptureStdout();
+    for (int cycle = 0; cycle < 40; ++cycle) model.UpdateAll();
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(model.m_FallState, FALL_NONE);
+    model.m_bNeedCheckFall = true;
+    ::testing::internal::CaptureStdout();
+    for (int cycle = 0; cycle < 33; ++cycle) model.UpdateAll();
+    ::testing::internal::GetCapturedStdout();
+    EXPECT_EQ(model.m_FallState, FALL_UP);  // the frozen integrator did not run while paused
+    SenseParse = MsgParse();
+}
+
+// Three numbers after `anchor` in a recorded message.
+bool ReadTriple(const std::string& line, const std::string& anchor, double out[3]) {
+    size_t pos = line.find(anchor);
+    if (pos == std::string::npos) return false;
+    const char* p = line.c_str() + pos + anchor.size();
+    for (int i = 0; i < 3; ++i) {
+        char* end = nullptr;
+        out[i] = std::strtod(p, &end);
+        p = end;
+    }
+    return true;
+}
+
+TEST_F(FallTest, RecordedFallOnTheBackIsReportedWithinThirtyCycles) {
+    std::ifstream in(std::string(CORVANE_FIXTURES_DIR) + "/session_fall_back.txt");
+    ASSERT_TRUE(in.good());
+    std::string line;
+    int lineNo = 0, onset = 0, reported = 0;
+    std::string firstReport;
+    while (std::getline(in, line)) {
+        ++lineNo;
+        double gyr[3], acc[3];
+        ASSERT_TRUE(ReadTriple(line, "(GYR (n torso) (rt ", gyr));
+        ASSERT_TRUE(ReadTriple(line, "(ACC (n torso) (a ", acc));
+        if (onset == 0 && std::fabs(gyr[0]) > 50) onset = lineNo;
+        const std::string out = Cycle(gyr[0], gyr[1], acc[0], acc[1], acc[2]);
+        if (reported == 0 && model.m_FallState != FALL_NONE) {
+            reported = lineNo;
+            firstReport = out;
+        }
+        if (onset == 0) {
+            EXPECT_EQ(model.m_FallState, FALL_NONE) << lineNo;
+        }
+    }
+    ASSERT_EQ(onset, 154);
+    ASSERT_GT(reported, 0);
+    EXPECT_EQ(model.m_FallState, FALL_UP);
+    EXPECT_EQ(firstReport, "Fall_Gyro_X!\n");
+    EXPECT_LE(reported - onset, 30) << "reported at line " << reported;
+}
+
+}  // namespace
