@@ -23,7 +23,7 @@ constexpr int kMaxTurnMarkingTimeDeg = 30;
 
 // The server cannot turn a joint faster than this; asking for more only makes some
 // robot types oscillate at the ankles.
-constexpr float kMaxLegSpeedRadPerSec = 6.1395f;
+constexpr double kMaxLegSpeedRadPerSec = 6.1395;
 
 constexpr float kPrepareGain = 0.35f;
 constexpr float kStartStepGain = 0.15f;
@@ -348,8 +348,7 @@ void LIP::ApplyJVel(bool left, bool bPrepare) {
         double speed = errorRad / SlowGain;
         // A garbled measured angle must not reach the server as a speed.
         if (!std::isfinite(speed)) speed = 0.0;
-        ACT.HJControl[j].fAngle = std::clamp(speed, -static_cast<double>(kMaxLegSpeedRadPerSec),
-                                             static_cast<double>(kMaxLegSpeedRadPerSec));
+        ACT.HJControl[j].fAngle = std::clamp(speed, -kMaxLegSpeedRadPerSec, kMaxLegSpeedRadPerSec);
         ACT.HJControl[j].bCtrled = true;
     }
 }

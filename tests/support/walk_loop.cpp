@@ -2,6 +2,8 @@
 // after each cycle; writes nothing global beyond what the runner's robot writes.
 #include "walk_loop.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cmath>
 
@@ -30,6 +32,12 @@ double RotationDifference(const salt::Matrix& a, const salt::Matrix& b) {
 
 double Figures::TrackRmsMm() const {
     return trackSamples > 0 ? std::sqrt(trackSumSqMm / trackSamples) : 0.0;
+}
+
+void ExpectLegSpeedsWithinTheLimit(const Figures& f) {
+    EXPECT_LE(f.maxTableLegSpeed, standin::KinematicRobot::kSpeedCapRadPerSec);
+    EXPECT_LE(f.maxSentLegSpeed, 6.14);
+    EXPECT_EQ(f.nonFinite, 0);
 }
 
 void ClosedLoop::Walk(ACT_TYPE type, int turnDeg, bool small, int cycles) {
@@ -68,6 +76,7 @@ void ClosedLoop::JudgeSpeeds() {
     for (int j = JID_LLEG_1; j <= JID_RLEG_6; ++j) {
         const HJCtrl& joint = ACT.HJControl[j];
         if (joint.bCtrled && !std::isfinite(joint.fAngle)) ++fig.nonFinite;
+        if (joint.bCtrled) fig.maxTableLegSpeed = std::max(fig.maxTableLegSpeed, std::fabs(joint.fAngle));
         const double sent = std::fabs(robot.SpeedInForce(j));
         fig.maxSentLegSpeed = std::max(fig.maxSentLegSpeed, sent);
         if (joint.bCtrled && sent >= standin::KinematicRobot::kSpeedCapRadPerSec - 0.01) ++fig.legSpeedsAtCap;

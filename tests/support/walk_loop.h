@@ -17,7 +17,8 @@ struct Figures {
     int startStepIKFailures = 0;  // unreachable poses in the start step, its last call included
     int ikFailures = 0;           // every other one
     int nonFinite = 0;            // leg speeds in the command table
-    double maxSentLegSpeed = 0.0;  // rad/s, as written in the effector messages
+    double maxTableLegSpeed = 0.0;  // rad/s, as the engine put it in the command table
+    double maxSentLegSpeed = 0.0;   // rad/s, as written (two decimals) in the messages
     int legSpeedsAtCap = 0;        // leg clauses at the joints' limit
     double geometryMm = 0.0;  // FK of the commanded angles against the commanded ankles
     double geometryRot = 0.0;  // same, largest rotation-matrix element difference
@@ -28,6 +29,10 @@ struct Figures {
 
     double TrackRmsMm() const;
 };
+
+// Every leg speed the engine commands is within the joints' limit; on the wire the
+// two-decimal cut may round the limit itself up to 6.14.
+void ExpectLegSpeedsWithinTheLimit(const Figures& f);
 
 class ClosedLoop {
 public:

@@ -22,6 +22,10 @@ using walktest::ClosedLoop;
 const double kStandRightDeg[6] = {0, 5.10, 18.30, -62.49, 44.19, -5.10};
 const double kStandLeftDeg[6] = {0, 1.08, 18.57, -63.18, 44.62, -1.08};
 
+// Speeds are cut to two decimals on the wire, and a negative one below 0.015 rad/s
+// becomes 0: at the standing gain 0.35 a joint may stop 0.3 degree short.
+constexpr double kSettledDeg = 0.35;
+
 int Leg(bool left, int k) {
     return (left ? JID_LLEG_1 : JID_RLEG_1) + 2 * (k - 1);
 }
@@ -99,10 +103,10 @@ TEST(WalkStop, ForwardWalkFinishesTheStepClosesTheFeetAndStands) {
     // The fixed ankle test accepts the legs a little early; they settle soon after.
     EXPECT_LT(WorstPostureErrorDeg(loop), 2.0);
     SettleStanding(loop);
-    EXPECT_LT(WorstPostureErrorDeg(loop), 0.1);
+    EXPECT_LT(WorstPostureErrorDeg(loop), kSettledDeg);
     EXPECT_EQ(loop.fig.ikFailures, 0);
     EXPECT_EQ(loop.fig.nonFinite, 0);
-    EXPECT_LE(loop.fig.maxSentLegSpeed, 6.1395 + 1e-9);
+    ExpectLegSpeedsWithinTheLimit(loop.fig);
 
     // Stopped and reset: the next walk begins with a start step.
     EXPECT_EQ(loop.lip.mPhase, STOP);
@@ -158,7 +162,7 @@ TEST(WalkStop, SmallStepsStopAtTheStepEndWithoutClosingStep) {
     // Both ankles within a degree of 45 pass the fixed test with a knee 8.6 degrees off.
     EXPECT_LT(WorstPostureErrorDeg(loop), 9.0);
     SettleStanding(loop);
-    EXPECT_LT(WorstPostureErrorDeg(loop), 0.1);
+    EXPECT_LT(WorstPostureErrorDeg(loop), kSettledDeg);
     EXPECT_EQ(loop.fig.ikFailures, 0);
 }
 
@@ -198,19 +202,21 @@ TEST(WalkReversal, ForwardToBackwardMarksTimeThroughTheClosingStep) {
     EXPECT_LT(loop.odometry.yM, -5.0);  // half a minute backward
 }
 
-TEST(WalkSpeedLimit, TheServersLimitNeverCutsACommand) {
+TEST(WalkSpeedLimit, TheServersLimitCutsNothingButTheRoundingOfTheLimit) {
     // With every leg speed held to the joints' limit by the engine, a robot that obeys
-    // any speed and one with the server's limit move identically, through a stop too.
+    // any speed and one with the server's limit move alike, through a stop too; only
+    // the limit itself, cut to 6.14 on the wire, loses its last 0.0005 rad/s.
     ClosedLoop free(false), capped(true);
     for (ClosedLoop* loop : {&free, &capped}) {
         loop->Walk(WALK_F, 20, false, 600);
         StopAfterWalking(*loop, 0, false);
     }
-    for (int j = 0; j < kJointCount; ++j) {
-        if (j >= JID_LLEG_1) {
-            EXPECT_EQ(free.robot.AngleDeg(j), capped.robot.AngleDeg(j)) << j;
-        }
+    double worst = 0.0;
+    for (int j = JID_LLEG_1; j <= JID_RLEG_6; ++j) {
+        worst = std::max(worst, std::fabs(free.robot.AngleDeg(j) - capped.robot.AngleDeg(j)));
     }
+    std::printf("[figures] legs with and without the server's limit differ by %.4f deg\n", worst);
+    EXPECT_LT(worst, 0.05);
     EXPECT_GT(capped.fig.legSpeedsAtCap, 100);
-    EXPECT_LE(capped.fig.maxSentLegSpeed, 6.1395 + 1e-9);
+    ExpectLegSpeedsWithinTheLimit(capped.fig);
 }
