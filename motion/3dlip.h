@@ -1,10 +1,11 @@
-// Walking engine on the linear inverted pendulum: gait parameters, the gait generator's
-// state and its trajectory outputs. Global: `Lip` (corvane.cpp); the generator writes
-// only Lip's own fields.
+// Walking engine on the linear inverted pendulum: walk, stop and standing posture, the
+// gait generator and its state. Global: `Lip` (corvane.cpp). Reads `wm.m_HJ`; writes
+// `gNao` (leg solutions) and `ACT.HJControl` (leg speeds, head and arm commands).
 #pragma once
 
 #include "geometry/matrix.h"
 #include "motion/spline.h"
+#include "perception/msgparse.h"
 
 // Walk types; behaviours pass these to the engine.
 enum ACT_TYPE {
@@ -32,6 +33,23 @@ enum TPhase { PREPARE = 0, FIRST_STEP, NORMAL_STEP, MARK_TIME_STEP, LAST_STEP, S
 
 class LIP {
 public:
+    // One control period of walking; turn in degrees, positive to the left. bClear only
+    // resets the engine for a fresh start.
+    void Walk(ACT_TYPE Type, int mTurnAngle, bool bUseSmallWalk, bool bClear);
+    // One control period of stopping; true once standing and `delaytime` more cycles
+    // have passed (a negative delay is a pure count of calls).
+    bool StopWalk(int delaytime, bool bUseSmallWalk);
+    // One control period of the standing posture; iDelay as for StopWalk, 0 reports the
+    // posture at once. bClear only resets the counters.
+    bool Prepare(int iDelay, bool bClear);
+    // Whether the measured leg joints stand in the posture Prepare commands.
+    bool IsPrepareDone() const;
+    // True while a behaviour may change its plan: a step has just ended, or the start step.
+    bool isWalkStop() const;
+
+    void setf(float value) { f = value; }
+    void setPhase(TPhase phase) { mPhase = phase; }
+
     // Gait generator: torso and swing-foot trajectory at step clock tSec (seconds) in
     // the pendulum frame (X forward, Y lateral, both from the support foot). `per` is
     // the clock advance per call in 0.02 s units; bClear only resets the generator.
@@ -77,7 +95,9 @@ public:
     int iInChangeCount = 0;
     int mAngle = 0;      // turn of the current step, degrees
     int mSetAngle = 0;   // turn requested for the next step, degrees
-    float iCycle = 0.0f; // step clock, 0.02 s units
+    // Step clock, 0.02 s units. A walk starts from -1, so that its clock meets the short
+    // double-support window that hands the start step over to the first normal step.
+    float iCycle = -1.0f;
     ACT_TYPE mType = ACT_NONE;
     ACT_TYPE mNextType = ACT_NONE;
 
@@ -89,7 +109,41 @@ public:
     float YInit = 0.0f;
     bool Caled1 = false, Caled2 = false, Caled3 = false, Caled4 = false;
 
+    // Unreachable foot poses met since start (each printed as an IK_LEG error block).
+    int iIKFailures = 0;
+
 private:
+    void Advance(bool bStopping, int delaytime);
+    void StartStepping();
+    void NormalStep(bool bClear);
+    void LastStep(bool bClear);
+    void StopDo(int delaytime);
+    void CommandStandingLegs();
+    void CommandStandingHeadAndArms();
+    bool PrepareCompleted(int iDelay);
+    void ApplyWalkData();
+    bool PlaceBody();
+    void TurnFeet();
+    void ReportUnreachable();
+    void ApplyJVel(bool left, bool bPrepare);
+    void CalSlowGain();
+    void SwingArm(bool bLeft);
+    // Advances the step clock by one call and runs a normal step of the generator;
+    // true when that call ended the step (the clock has restarted).
+    bool AdvanceNormalStep();
+
+    // Standing posture: the latched "posture reached" and the delay counter.
+    bool bPrepareDone = false;
+    int iPrepareCount = 0;
+    // Leg angles (radians) of Prepare's last solve, the posture IsPrepareDone accepts.
+    float mStandAngleRad[kJointCount] = {};
+    bool bStandAngleKnown = false;
+    // Closing step: the flag LastStep raises when the step before it ends, and the
+    // closing trajectory's own clock (0.02 s units), so that the step clock keeps its
+    // place for a walk that goes on after a reversal.
+    bool bClosingStep = false;
+    float fClosingCycle = -1.0f;
+
     void StartWalkTiming();
     void NextStepTiming();
     void SetTurnForStep();

@@ -1,0 +1,124 @@
+// Simulated joints for closed-loop motion tests and leg forward kinematics to judge them.
+// Writes `SenseParse` (Parse), `wm` (UpdateAll) and `ACT` (ClearControl, MakeCommand).
+#include "support/kinematic_robot.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+#include "geometry/geo.h"
+#include "geometry/geometry.h"
+#include "motion/acthandle.h"
+#include "runtime/corvane.h"
+#include "worldmodel/worldmodel.h"
+
+namespace standin {
+
+Ankles LegKinematics(const salt::Matrix& torso, const double (&angleDeg)[kJointCount]) {
+    // One body model for all calls: building one allocates its link names.
+    static Nao body;
+    body.uLINK[JID_ROOT].R = torso;
+    body.uLINK[JID_ROOT].p = torso.Pos();
+    for (int j = JID_LLEG_1; j <= JID_RLEG_6; ++j) {
+        body.uLINK[j].q = salt::gDegToRad(static_cast<float>(angleDeg[j]));
+    }
+    body.ForwardKinematics(JID_ROOT);
+    Ankles ankles{body.uLINK[JID_LLEG_6].R, body.uLINK[JID_RLEG_6].R};
+    ankles.left.SetPos(body.uLINK[JID_LLEG_6].p);
+    ankles.right.SetPos(body.uLINK[JID_RLEG_6].p);
+    return ankles;
+}
+
+namespace {
+
+// Turn about z of a pose's x axis, radians.
+double Yaw(const salt::Matrix& pose) {
+    return std::atan2(pose(1, 0), pose(0, 0));
+}
+
+}  // namespace
+
+void GroundOdometry::Update(const Ankles& ankles) {
+    const bool leftSupports = ankles.left.Pos().z() < ankles.right.Pos().z();
+    const salt::Matrix& support = leftSupports ? ankles.left : ankles.right;
+    if (anchored_ && leftSupports == leftSupports_) {
+        const salt::Vector3f moved = support.Pos() - support_.Pos();
+        const double heading = salt::gDegToRad(headingDeg);
+        const double c = std::cos(heading);
+        const double s = std::sin(heading);
+        xM -= c * moved.x() - s * moved.y();
+        yM -= s * moved.x() + c * moved.y();
+        headingDeg -= NormalizeAngleDeg(salt::gRadToDeg(Yaw(support) - Yaw(support_)));
+    }
+    anchored_ = true;
+    leftSupports_ = leftSupports;
+    support_ = support;
+}
+
+KinematicRobot::KinematicRobot(bool capSpeed) : capSpeed_(capSpeed) {
+    // Joints driven by an earlier test owe the wire one explicit stop; send it now so
+    // that this robot starts with every speed at zero.
+    ACT.ClearControl();
+    ACT.MakeCommand();
+}
+
+// A perception message as the server writes it for an upright robot that sees nothing:
+// clock, game state, level gyroscope and accelerometer, joint angles to two decimals.
+void KinematicRobot::RenderPerception() {
+    char number[64];
+    const double now = cycles_ * kCycleSec;
+    std::snprintf(number, sizeof(number), "%.2f", now);
+    perception_.assign("(time (now ").append(number).append("))");
+    perception_.append("(GS (sl 0) (sr 0) (t ").append(number).append(") (pm BeforeKickOff))");
+    perception_.append("(GYR (n torso) (rt 0.00 0.00 0.00))(ACC (n torso) (a 0.00 0.00 9.81))");
+    for (int j = 0; j < kJointCount; ++j) {
+        std::snprintf(number, sizeof(number), "%.2f", angleDeg_[j]);
+        perception_.append("(HJ (n ").append(SenseParse.m_HJ[j].sPerceptorName).append(") (ax ");
+        perception_.append(number).append("))");
+    }
+}
+
+void KinematicRobot::Publish() {
+    RenderPerception();
+    SenseParse.Parse(perception_);
+    wm.UpdateAll();
+    ACT.ClearControl();
+}
+
+void KinematicRobot::ApplyCommand() {
+    command_ = ACT.MakeCommand();
+    ReadClauses();
+    constexpr double kRadToDeg = 1.0 / salt::kDegToRad;
+    for (int j = 0; j < kJointCount; ++j) {
+        angleDeg_[j] += Capped(moving_[j]) * kCycleSec * kRadToDeg;
+        moving_[j] = inForce_[j];
+    }
+    ++cycles_;
+}
+
+// Joint clauses "(name value)"; anything else (a say clause) is skipped.
+void KinematicRobot::ReadClauses() {
+    size_t pos = 0;
+    while ((pos = command_.find('(', pos)) != std::string::npos) {
+        const size_t blank = command_.find(' ', pos);
+        const size_t close = command_.find(')', pos);
+        if (blank == std::string::npos || close == std::string::npos) return;
+        if (blank < close) {
+            const std::string name = command_.substr(pos + 1, blank - pos - 1);
+            for (int j = 0; j < kJointCount; ++j) {
+                if (ACT.HJControl[j].sName == name) {
+                    inForce_[j] = std::strtod(command_.c_str() + blank + 1, nullptr);
+                }
+            }
+        }
+        pos = close + 1;
+    }
+}
+
+double KinematicRobot::Capped(double speed) const {
+    if (!capSpeed_) return speed;
+    return std::clamp(speed, -kSpeedCapRadPerSec, kSpeedCapRadPerSec);
+}
+
+}  // namespace standin
