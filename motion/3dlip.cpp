@@ -97,9 +97,7 @@ bool BothLegsNear(int leftJoint, int rightJoint, double targetDeg) {
 
 void LIP::Walk(ACT_TYPE Type, int mTurnAngle, bool bUseSmallWalk, bool bClear) {
     if (bClear) {
-        iCycle = -1;
-        bClosingStep = false;
-        fClosingCycle = -1;
+        LastStep(true);  // step clock and closing step from the start
         CalWalkData(0.0f, kClockAdvance, false, true);
         Prepare(0, true);
         bStartWalk = true;
@@ -212,6 +210,13 @@ bool LIP::Prepare(int iDelay, bool bClear) {
         iPrepareCount = 0;
         return true;
     }
+    CommandStandingLegs();
+    CommandStandingHeadAndArms();
+    if (!bPrepareDone && IsPrepareDone()) bPrepareDone = true;
+    return PrepareCompleted(iDelay);
+}
+
+void LIP::CommandStandingLegs() {
     mTorso.Identity();
     mHoldFoot.Identity();
     mMoveFoot.Identity();
@@ -229,21 +234,25 @@ bool LIP::Prepare(int iDelay, bool bClear) {
     }
     ApplyJVel(false, true);
     ApplyJVel(true, true);
+}
 
+void LIP::CommandStandingHeadAndArms() {
     constexpr double kGain = 0.2, kToleranceDeg = 1;
     ACT.AdjustHJ(JID_HEAD_1, 0, kGain, kToleranceDeg);
     ACT.AdjustHJ(JID_HEAD_2, 0, kGain, kToleranceDeg);
     ACT.AdjustHJ(JID_RARM_1, -80, kGain, kToleranceDeg);
     ACT.AdjustHJ(JID_LARM_1, -80, kGain, kToleranceDeg);
     for (int j = JID_LARM_2; j <= JID_RARM_4; ++j) ACT.AdjustHJ(j, 0, kGain, kToleranceDeg);
+}
 
-    if (!bPrepareDone && IsPrepareDone()) bPrepareDone = true;
+// 0: the posture at once; below 0: a pure count of calls, posture or not; above 0:
+// that many more calls once the posture is reached.
+bool LIP::PrepareCompleted(int iDelay) {
     if (iDelay == 0) {
         iPrepareCount = 0;
         return bPrepareDone;
     }
     if (iDelay < 0) {
-        // A pure count of calls, posture or not.
         iPrepareCount -= 1;
         if (iPrepareCount >= iDelay) return false;
         iPrepareCount = 0;

@@ -118,6 +118,9 @@ private:
     void NormalStep(bool bClear);
     void LastStep(bool bClear);
     void StopDo(int delaytime);
+    void CommandStandingLegs();
+    void CommandStandingHeadAndArms();
+    bool PrepareCompleted(int iDelay);
     void ApplyWalkData();
     bool PlaceBody();
     void TurnFeet();

@@ -1,9 +1,10 @@
 // Simulated joints for closed-loop motion tests and leg forward kinematics to judge them.
-// Writes `SenseParse.m_HJ`, `wm.m_HJ` (and whatever wm.UpdateAll() updates), `ACT`.
+// Writes `SenseParse` (Parse), `wm` (UpdateAll) and `ACT` (ClearControl, MakeCommand).
 #include "support/kinematic_robot.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 
 #include "geometry/geo.h"
@@ -62,11 +63,26 @@ KinematicRobot::KinematicRobot(bool capSpeed) : capSpeed_(capSpeed) {
     ACT.MakeCommand();
 }
 
+// A perception message as the server writes it for an upright robot that sees nothing:
+// clock, game state, level gyroscope and accelerometer, joint angles to two decimals.
+void KinematicRobot::RenderPerception() {
+    char number[64];
+    const double now = cycles_ * kCycleSec;
+    std::snprintf(number, sizeof(number), "%.2f", now);
+    perception_.assign("(time (now ").append(number).append("))");
+    perception_.append("(GS (sl 0) (sr 0) (t ").append(number).append(") (pm BeforeKickOff))");
+    perception_.append("(GYR (n torso) (rt 0.00 0.00 0.00))(ACC (n torso) (a 0.00 0.00 9.81))");
+    for (int j = 0; j < kJointCount; ++j) {
+        std::snprintf(number, sizeof(number), "%.2f", angleDeg_[j]);
+        perception_.append("(HJ (n ").append(SenseParse.m_HJ[j].sPerceptorName).append(") (ax ");
+        perception_.append(number).append("))");
+    }
+}
+
 void KinematicRobot::Publish() {
-    for (int j = 0; j < kJointCount; ++j) SenseParse.m_HJ[j].fAngle = angleDeg_[j];
+    RenderPerception();
+    SenseParse.Parse(perception_);
     wm.UpdateAll();
-    // Holds the same values once the world model copies the parser's records itself.
-    for (int j = 0; j < kJointCount; ++j) wm.m_HJ[j].fAngle = angleDeg_[j];
     ACT.ClearControl();
 }
 

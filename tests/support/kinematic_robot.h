@@ -1,7 +1,7 @@
 // Test-only simulated robot for closed-loop motion tests: joint angles that follow the
-// speeds of each effector message as the server applies them, fed back through the
-// parser's and the world model's joint records. Writes `SenseParse.m_HJ`, `wm` (UpdateAll)
-// and `ACT` (ClearControl, MakeCommand); reads `ACT.HJControl` effector names.
+// speeds of each effector message as the server applies them, fed back as a perception
+// message through the parser and the world model. Writes `SenseParse` (Parse), `wm`
+// (UpdateAll) and `ACT` (ClearControl, MakeCommand); reads the names in both tables.
 #pragma once
 #include <string>
 
@@ -51,9 +51,9 @@ public:
     // the server's speed limit is applied, without it every speed is followed exactly.
     explicit KinematicRobot(bool capSpeed);
 
-    // One cycle as the agent runs it: the current angles go out in the perception
-    // records and through wm.UpdateAll(), the command table is cleared, `motion` fills
-    // it, and the effector message text is applied. A speed in the message first moves
+    // One cycle as the agent runs it: the current angles go out in a perception message
+    // that SenseParse.Parse and wm.UpdateAll() take in, the command table is cleared,
+    // `motion` fills it, and the effector message text is applied. A speed in the message first moves
     // the angles reported one cycle later, and stays in force until replaced.
     template <typename Motion>
     void Cycle(Motion&& motion) {
@@ -75,6 +75,7 @@ public:
     }
 
 private:
+    void RenderPerception();
     void Publish();
     void ApplyCommand();
     void ReadClauses();
@@ -85,6 +86,7 @@ private:
     double angleDeg_[kJointCount] = {};
     double inForce_[kJointCount] = {};  // last speed sent per joint
     double moving_[kJointCount] = {};   // speed applied during the coming cycle
+    std::string perception_;
     std::string command_;
 };
 

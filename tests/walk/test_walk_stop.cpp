@@ -104,6 +104,13 @@ TEST(WalkStop, ForwardWalkFinishesTheStepClosesTheFeetAndStands) {
     EXPECT_LT(WorstPostureErrorDeg(loop), 2.0);
     SettleStanding(loop);
     EXPECT_LT(WorstPostureErrorDeg(loop), kSettledDeg);
+    // Standing, the ankles are where the engine asks within the solver's straight-thigh
+    // approximation (5 mm) and the last cut speed.
+    const standin::Ankles ankles = loop.robot.SimulatedAnkles(loop.lip.mTorso);
+    const double leftMm = (ankles.left.Pos() - loop.lip.mMoveFoot.Pos()).Length() * 1000;
+    const double rightMm = (ankles.right.Pos() - loop.lip.mHoldFoot.Pos()).Length() * 1000;
+    std::printf("[figures] standing after the stop: ankles %.2f / %.2f mm from the commanded\n", leftMm, rightMm);
+    EXPECT_LT(std::max(leftMm, rightMm), 6.5);
     EXPECT_EQ(loop.fig.ikFailures, 0);
     EXPECT_EQ(loop.fig.nonFinite, 0);
     ExpectLegSpeedsWithinTheLimit(loop.fig);
