@@ -56,7 +56,7 @@ void GroundOdometry::Update(const Ankles& ankles) {
     support_ = support;
 }
 
-KinematicRobot::KinematicRobot(bool capSpeed) : capSpeed_(capSpeed) {
+KinematicRobot::KinematicRobot(bool capSpeed) : joints_(capSpeed) {
     // Joints driven by an earlier test owe the wire one explicit stop; send it now so
     // that this robot starts with every speed at zero.
     ACT.ClearControl();
@@ -73,7 +73,7 @@ void KinematicRobot::RenderPerception() {
     perception_.append("(GS (sl 0) (sr 0) (t ").append(number).append(") (pm BeforeKickOff))");
     perception_.append("(GYR (n torso) (rt 0.00 0.00 0.00))(ACC (n torso) (a 0.00 0.00 9.81))");
     for (int j = 0; j < kJointCount; ++j) {
-        std::snprintf(number, sizeof(number), "%.2f", angleDeg_[j]);
+        std::snprintf(number, sizeof(number), "%.2f", joints_.AngleDeg(j));
         perception_.append("(HJ (n ").append(SenseParse.m_HJ[j].sPerceptorName).append(") (ax ");
         perception_.append(number).append("))");
     }
@@ -88,27 +88,31 @@ void KinematicRobot::Publish() {
 
 void KinematicRobot::ApplyCommand() {
     command_ = ACT.MakeCommand();
-    ReadClauses();
+    joints_.Apply(command_);
+    ++cycles_;
+}
+
+void SimulatedJoints::Apply(const std::string& command) {
+    ReadClauses(command);
     constexpr double kRadToDeg = 1.0 / salt::kDegToRad;
     for (int j = 0; j < kJointCount; ++j) {
         angleDeg_[j] += Capped(moving_[j]) * kCycleSec * kRadToDeg;
         moving_[j] = inForce_[j];
     }
-    ++cycles_;
 }
 
 // Joint clauses "(name value)"; anything else (a say clause) is skipped.
-void KinematicRobot::ReadClauses() {
+void SimulatedJoints::ReadClauses(const std::string& command) {
     size_t pos = 0;
-    while ((pos = command_.find('(', pos)) != std::string::npos) {
-        const size_t blank = command_.find(' ', pos);
-        const size_t close = command_.find(')', pos);
+    while ((pos = command.find('(', pos)) != std::string::npos) {
+        const size_t blank = command.find(' ', pos);
+        const size_t close = command.find(')', pos);
         if (blank == std::string::npos || close == std::string::npos) return;
         if (blank < close) {
-            const std::string name = command_.substr(pos + 1, blank - pos - 1);
+            const std::string name = command.substr(pos + 1, blank - pos - 1);
             for (int j = 0; j < kJointCount; ++j) {
                 if (ACT.HJControl[j].sName == name) {
-                    inForce_[j] = std::strtod(command_.c_str() + blank + 1, nullptr);
+                    inForce_[j] = std::strtod(command.c_str() + blank + 1, nullptr);
                 }
             }
         }
@@ -116,7 +120,7 @@ void KinematicRobot::ReadClauses() {
     }
 }
 
-double KinematicRobot::Capped(double speed) const {
+double SimulatedJoints::Capped(double speed) const {
     if (!capSpeed_) return speed;
     return std::clamp(speed, -kSpeedCapRadPerSec, kSpeedCapRadPerSec);
 }

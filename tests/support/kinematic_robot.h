@@ -41,11 +41,38 @@ private:
     salt::Matrix support_;
 };
 
-class KinematicRobot {
+// Joint angles as the server moves them: each speed of an effector message (rad/s) stays
+// in force until replaced and first moves the angles one cycle later, optionally capped at
+// the joints' limit. Starts with every joint at zero, as a robot just created.
+class SimulatedJoints {
 public:
     // The server's per-joint speed limit (rad/s), for robot types 0 and 1.
     static constexpr double kSpeedCapRadPerSec = 6.1395;
     static constexpr double kCycleSec = 0.02;
+
+    explicit SimulatedJoints(bool capSpeed) : capSpeed_(capSpeed) {}
+
+    // One cycle: the joint clauses of `command` take force; a say clause is skipped.
+    void Apply(const std::string& command);
+
+    double AngleDeg(int joint) const { return angleDeg_[joint]; }
+    const double (&AnglesDeg() const)[kJointCount] { return angleDeg_; }
+    double SpeedInForce(int joint) const { return inForce_[joint]; }
+
+private:
+    void ReadClauses(const std::string& command);
+    double Capped(double speed) const;
+
+    bool capSpeed_;
+    double angleDeg_[kJointCount] = {};
+    double inForce_[kJointCount] = {};  // last speed sent per joint
+    double moving_[kJointCount] = {};   // speed applied during the coming cycle
+};
+
+class KinematicRobot {
+public:
+    static constexpr double kSpeedCapRadPerSec = SimulatedJoints::kSpeedCapRadPerSec;
+    static constexpr double kCycleSec = SimulatedJoints::kCycleSec;
 
     // All joints start at zero, as a robot the server has just created; with capSpeed
     // the server's speed limit is applied, without it every speed is followed exactly.
@@ -62,30 +89,25 @@ public:
         ApplyCommand();
     }
 
-    double AngleDeg(int joint) const { return angleDeg_[joint]; }
-    const double (&AnglesDeg() const)[kJointCount] { return angleDeg_; }
+    double AngleDeg(int joint) const { return joints_.AngleDeg(joint); }
+    const double (&AnglesDeg() const)[kJointCount] { return joints_.AnglesDeg(); }
     // Speed in force on the server for a joint (rad/s, as written in the message).
-    double SpeedInForce(int joint) const { return inForce_[joint]; }
+    double SpeedInForce(int joint) const { return joints_.SpeedInForce(joint); }
     // The effector message of the last cycle.
     const std::string& LastCommand() const { return command_; }
     int Cycles() const { return cycles_; }
 
     Ankles SimulatedAnkles(const salt::Matrix& torso) const {
-        return LegKinematics(torso, angleDeg_);
+        return LegKinematics(torso, joints_.AnglesDeg());
     }
 
 private:
     void RenderPerception();
     void Publish();
     void ApplyCommand();
-    void ReadClauses();
-    double Capped(double speed) const;
 
-    bool capSpeed_;
+    SimulatedJoints joints_;
     int cycles_ = 0;
-    double angleDeg_[kJointCount] = {};
-    double inForce_[kJointCount] = {};  // last speed sent per joint
-    double moving_[kJointCount] = {};   // speed applied during the coming cycle
     std::string perception_;
     std::string command_;
 };
