@@ -2,6 +2,8 @@
 // command table cleared, twenty joints driven, effector message composed.
 #include <benchmark/benchmark.h>
 
+#include "bench_fixtures.h"
+
 #include <fstream>
 #include <string>
 #include <vector>
@@ -12,13 +14,6 @@
 #include "worldmodel/worldmodel.h"
 
 namespace {
-
-std::vector<std::string> LoadSession(const std::string& name) {
-    std::vector<std::string> lines;
-    std::ifstream in(std::string(CORVANE_FIXTURES_DIR) + "/" + name);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
 
 // unum 2 is a field player; as number 1 the goalkeeper also composes its team message.
 void FullCycleRecorded(benchmark::State& state, const char* file, int unum) {

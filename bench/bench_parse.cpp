@@ -2,6 +2,8 @@
 // Reads the fixtures from CORVANE_FIXTURES_DIR; uses its own MsgParse instances.
 #include <benchmark/benchmark.h>
 
+#include "bench_fixtures.h"
+
 #include <fstream>
 #include <string>
 #include <vector>
@@ -10,20 +12,12 @@
 
 namespace {
 
-std::vector<std::string> ReadLines(const std::string& file) {
-    std::ifstream in(std::string(CORVANE_FIXTURES_DIR) + "/" + file);
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);)
-        if (!line.empty()) lines.push_back(line);
-    return lines;
-}
-
 bool HasVision(const std::string& m) { return m.find("(See ") != std::string::npos; }
 
 // Every message of one recording in turn, or only those with (or without) vision.
 void ParseRecording(benchmark::State& state, const char* file, int vision) {
     std::vector<std::string> messages;
-    for (std::string& m : ReadLines(file))
+    for (std::string& m : LoadSession(file))
         if (vision < 0 || HasVision(m) == (vision == 1)) messages.push_back(std::move(m));
     if (messages.empty()) {
         state.SkipWithError("no messages");

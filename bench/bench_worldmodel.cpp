@@ -3,6 +3,8 @@
 // position-filter step.
 #include <benchmark/benchmark.h>
 
+#include "bench_fixtures.h"
+
 #include <fstream>
 #include <string>
 #include <vector>
@@ -61,13 +63,6 @@ void BM_UpdateAll(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_UpdateAll);
-
-std::vector<std::string> LoadSession(const char* name) {
-    std::vector<std::string> lines;
-    std::ifstream in(std::string(CORVANE_FIXTURES_DIR) + "/" + name);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
 
 // Parse and update message by message, as the cycle does; items are messages.
 void BM_ParseAndUpdateRecorded(benchmark::State& state) {

@@ -2,6 +2,17 @@
 // No globals.
 #include "worldmodel/posfilter.h"
 
+namespace {
+
+void Set2x2(cPosKF::Mat& m, double m11, double m12, double m21, double m22) {
+    m(1, 1) = m11;
+    m(1, 2) = m12;
+    m(2, 1) = m21;
+    m(2, 2) = m22;
+}
+
+}  // namespace
+
 cPosKF::cPosKF() : measurement_(2), seedState_(2), seedCovariance_(2, 2) {
     setDim(2, 0, 2, 2, 2);
 }
@@ -11,10 +22,7 @@ cPosKF::~cPosKF() = default;
 void cPosKF::Seed(double x, double y, double dVariance) {
     seedState_(1) = x;
     seedState_(2) = y;
-    seedCovariance_(1, 1) = dVariance;
-    seedCovariance_(1, 2) = 0.0;
-    seedCovariance_(2, 1) = 0.0;
-    seedCovariance_(2, 2) = dVariance;
+    Set2x2(seedCovariance_, dVariance, 0.0, 0.0, dVariance);
     init(seedState_, seedCovariance_);
 }
 
@@ -30,44 +38,26 @@ void cPosKF::makeBaseA() {}
 void cPosKF::makeBaseH() {}
 
 void cPosKF::makeBaseW() {
-    W(1, 1) = 1.0;
-    W(1, 2) = 0.0;
-    W(2, 1) = 0.0;
-    W(2, 2) = 1.0;
+    Set2x2(W, 1.0, 0.0, 0.0, 1.0);
 }
 
 void cPosKF::makeBaseQ() {
-    Q(1, 1) = 0.0002;
-    Q(1, 2) = 0.00001;
-    Q(2, 1) = 0.00001;
-    Q(2, 2) = 0.0002;
+    Set2x2(Q, 0.0002, 0.00001, 0.00001, 0.0002);
 }
 
 void cPosKF::makeBaseV() {
-    V(1, 1) = 1.0;
-    V(1, 2) = 0.0;
-    V(2, 1) = 0.0;
-    V(2, 2) = 1.0;
+    Set2x2(V, 1.0, 0.0, 0.0, 1.0);
 }
 
 // The camera measures y sixteen times less precisely than x.
 void cPosKF::makeBaseR() {
-    R(1, 1) = 0.0005;
-    R(1, 2) = 0.0;
-    R(2, 1) = 0.0;
-    R(2, 2) = 0.008;
+    Set2x2(R, 0.0005, 0.0, 0.0, 0.008);
 }
 
 void cPosKF::makeA() {
-    A(1, 1) = 1.0;
-    A(1, 2) = 0.0;
-    A(2, 1) = 0.0;
-    A(2, 2) = 1.0;
+    Set2x2(A, 1.0, 0.0, 0.0, 1.0);
 }
 
 void cPosKF::makeH() {
-    H(1, 1) = 1.0;
-    H(1, 2) = 0.0;
-    H(2, 1) = 0.0;
-    H(2, 2) = 1.0;
+    Set2x2(H, 1.0, 0.0, 0.0, 1.0);
 }
