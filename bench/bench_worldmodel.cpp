@@ -1,9 +1,7 @@
-// Cost of one world-model update (including the body model's link update): on a
-// synthetic full-vision cycle, and parse plus update over the recorded sessions; and one
-// position-filter step.
+// Cost of one world-model update (including the body model's link update) on a synthetic
+// full-vision cycle, and of one position-filter step. Whole cycles: bench_cycle.cpp.
 #include <benchmark/benchmark.h>
 
-#include "bench_fixtures.h"
 
 #include <fstream>
 #include <string>
@@ -63,28 +61,6 @@ void BM_UpdateAll(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_UpdateAll);
-
-// Parse and update message by message, as the cycle does; items are messages.
-void BM_ParseAndUpdateRecorded(benchmark::State& state) {
-    const std::vector<std::string> lines = LoadSession("session_players.txt");
-    if (lines.empty()) {
-        state.SkipWithError("fixture missing");
-        return;
-    }
-    SenseParse = MsgParse();
-    SenseParse.m_sTeamName = "Blue";
-    wm = WorldModel();
-    wm.m_sTeamName = "Blue";
-    size_t i = 0;
-    for (auto _ : state) {
-        SenseParse.Parse(lines[i]);
-        wm.UpdateAll();
-        benchmark::DoNotOptimize(wm.m_vSelfPos);
-        if (++i == lines.size()) i = 0;
-    }
-    state.SetItemsProcessed(state.iterations());
-}
-BENCHMARK(BM_ParseAndUpdateRecorded);
 
 void BM_PosFilterStep(benchmark::State& state) {
     cPosKF kf;
