@@ -1,12 +1,109 @@
-// Decision layer. Placeholder: does nothing yet; holds the penalty-mode flags.
-// Global: `decision` (corvane.cpp).
+// Decision layer: per play mode and situation, which skill this cycle runs; set plays,
+// formation, attack and defence judgements and the goalkeeper's catch judge.
+// Global: `decision` (corvane.cpp); reads `wm` and `SenseParse`, drives `skill`, `Lip`, `ACT`;
+// the hear analysis writes `CoolDown`.
 #pragma once
+#include "geometry/geometry.h"
+#include "worldmodel/myqueue.h"
+#include "worldmodel/worldmodel.h"
+
+enum SITUATION_DECISION { ATTACK = 0, FORMATION = 1, CATCHBALL = 2, DEFEND = 3 };
 
 class Decision {
 public:
-    void Do() {}
+    Decision();
 
+    // ---- dispatcher and set plays (decision.cpp, decision_setplay.cpp)
+    void Do();
+    void Clear();
+    void UpdateSituation();
+    void BeforeKickOff();
+    void KickOffUs();
+    void KickOffOpp();
+    void PlayOn();
+    void KickInUs();
+    void KickInOpp();
+    void CornerKickUs();
+    void CornerKickOpp();
+    void GoalKickUs();
+    void GoalKickOpp();
+    void GoalUs();
+    void GoalOpp();
+    void CatchBall();
+
+    // ---- formation and positioning (decision_formation.cpp)
+    bool Formation();
+    int AttackFormation(int num);
+
+    // ---- attack, defence and shooting (decision_attack.cpp)
+    int NearBallOppNum();
+    bool IsOppInLine(Vector Target, Vector Origin, Vector Opp, double d);
+    bool IsOppMemberInLine(Vector target, Vector Origin, double d);
+    bool IsOppMoreLeft();
+    Vector JudgeWayToShoot();
+    Vector ClearPoint_defend();
+    bool Defend();
+
+    // ---- goalkeeper (decision_goalie.cpp)
+    bool Golie_CatchJudge_new(Vector& vKickerPos, Vector& vAveBallPos, double iJudgeDistance);
+
+    // ---- fields
     bool bPenaltyAttacker = false;
     bool bPenaltyKeeper = false;
+    SITUATION_DECISION Situation_Decision = ATTACK;
+    bool bRightKick = false, bCalLeftOrRight = false, bCalcKickOffTo = false;  // reserved
+    Vector KickOffTo;            // reserved
+    bool bShootBall = false;     // reserved
+    bool bCalcShootPos = false;  // reset by Clear
+    bool bCaledAttackLine = false;  // reserved
+    Vector Attack_Shoot_Point;      // reserved
+    bool bCalcDribblePos = false;   // reset by Clear
+    Vector Attack_Dribble_Point;    // reserved
+    bool bRoleSign = false;  // roles assigned (once per process)
+    bool bBeamOver = false;  // the last beam request was accepted
+    bool bFirstCheck = false;  // reserved
+    int mAttackLine = 0;       // reserved
+    bool bAttackLeft = false;  // shoot at the left side of the goal
+    Vector Defend_Point, GoalKick_Point;  // reserved
+    bool bDoChange = false;   // hand over the command role (read by the say builder)
+    int iChangeCmdUnum = 0;
     int CoolDown = 0;  // cycles left after a heard command hand-over
+    bool bResetOver = false, bArriveTarget = false;  // reserved
+    double beamTime = 0.0;  // game time of the last beam after a goal, s
+    TPlayMode lastPlayMode = PM_None;
+    TPlayMode nowPlayMode = PM_None;
+
+    // State that lives across cycles, one struct per owner. One `decision` exists per
+    // process, so per-instance state behaves as process-wide while tests start afresh.
+    struct PlayOnState {
+        int adjusting = 0;  // ball-carrier hysteresis: 0..4 normal, 5..10 adjusting
+        Vector KickPos;     // penalty attacker's aim point
+        bool bCaledKickPos = false;
+    };
+    struct SetPieceState {  // one each for KickInUs, CornerKickUs, GoalKickUs
+        bool turnToBall = false;
+        bool turnToGoal = false;
+        bool walkstopkiu = false;  // stopped in front of the ball; next is the kick
+        bool turnheadrightkiu = true;
+    };
+    struct AttackFormationState {
+        int stage = 0;  // 0 turning, 1 approaching, 2 around the ball, 3 distance, 4 in place
+    };
+    // Sliding window of the catch judge: the last 100 samples of ball and opponents.
+    struct CatchJudgeState {
+        static constexpr int kEntries = 12;
+        myQueue<int> Q_KickerRecord;
+        myQueue<Vector> Q_OppPosAry[kEntries];
+        myQueue<Vector> Q_BallPosRecord;
+        int iCntOppAry[kEntries] = {};
+        int iCntOppNearBall[kEntries] = {};
+    };
+
+    PlayOnState m_PlayOn;
+    SetPieceState m_KickInUs, m_CornerKickUs, m_GoalKickUs;
+    AttackFormationState m_AttackFormation;
+    CatchJudgeState m_CatchJudge;
+
+    // The routine the three set-piece handlers share, on that handler's own flags.
+    void SetPieceKicker(SetPieceState& st);
 };

@@ -2,60 +2,73 @@
 // fall state through wm.UpdateFallState; commands the body through Lip and ACT.
 #include "behaviour/skill.h"
 
+#include <cmath>
+#include <limits>
+
 #include "motion/acthandle.h"
 #include "runtime/corvane.h"
 
+int TurnDegToInt(double turnDeg) {
+    // Compare in double before converting: the conversion itself is what must not overflow.
+    if (!std::isfinite(turnDeg)) return 0;
+    const double t = std::trunc(turnDeg);
+    if (t < static_cast<double>(std::numeric_limits<int>::min()) ||
+        t > static_cast<double>(std::numeric_limits<int>::max()))
+        return 0;
+    return static_cast<int>(t);
+}
+
 bool Skill::walk(ACT_TYPE walkType, float walkAngleDeg, bool smallWalk) {
     Lip.bDisableSwingArm = false;
-    Lip.Walk(walkType, static_cast<int>(walkAngleDeg), smallWalk, false);
+    Lip.Walk(walkType, TurnDegToInt(walkAngleDeg), smallWalk, false);
     return true;
 }
 
 bool Skill::Climb(bool bClear) {
     if (bClear || wm.m_FallState == FALL_NONE) {
         wm.m_bNeedCheckFall = true;
-        m_bClimbSetOver = false;
-        m_bClimbOver = false;
-        m_bClimbPrepare = true;
+        m_Climb.bSetOver = false;
+        m_Climb.bClimbOver = false;
+        m_Climb.bPrepare = true;
         return true;
     }
-    if (!m_bClimbSetOver) {
+    if (!m_Climb.bSetOver) {
         // Abandon whatever key-frame motion ran and keep the detector quiet while lying.
         ACT.ClearAll();
         wm.m_bNeedCheckFall = false;
         wm.UpdateFallState(2);
-        m_bClimbSetOver = true;
+        m_Climb.bSetOver = true;
     }
-    if (!m_bClimbOver) {
-        m_bClimbOver = ClimbOnGround(false);
-        if (!m_bClimbOver) return false;
-        m_bClimbPrepare = false;
-    } else if (m_bClimbPrepare) {
+    if (!m_Climb.bClimbOver) {
+        m_Climb.bClimbOver = ClimbOnGround(false);
+        if (!m_Climb.bClimbOver) return false;
+        m_Climb.bPrepare = false;
+    } else if (m_Climb.bPrepare) {
         return false;
     }
-    m_bClimbPrepare = Lip.Prepare(10, false);
-    if (!m_bClimbPrepare) return false;
+    m_Climb.bPrepare = Lip.Prepare(10, false);
+    if (!m_Climb.bPrepare) return false;
     wm.UpdateFallState(1);
     wm.m_bNeedCheckFall = true;
-    m_bClimbSetOver = false;
-    m_bClimbOver = false;
-    m_bClimbPrepare = true;
+    m_Climb.bSetOver = false;
+    m_Climb.bClimbOver = false;
+    m_Climb.bPrepare = true;
     return true;
 }
 
 bool Skill::ClimbOnGround(bool bClear) {
     if (bClear) {
-        m_GroundFallType = FALL_NONE;
-        m_bGroundFallTypeSet = false;
-        m_bGroundClimbOver = false;
+        m_ClimbOnGround.FallType = FALL_NONE;
+        m_ClimbOnGround.bFirstGetFallType = false;
+        m_ClimbOnGround.bClimbOver = false;
         return true;
     }
-    if (!m_bGroundFallTypeSet) {
-        m_GroundFallType = wm.m_FallState;
-        m_bGroundFallTypeSet = true;
+    if (!m_ClimbOnGround.bFirstGetFallType) {
+        m_ClimbOnGround.FallType = wm.m_FallState;
+        m_ClimbOnGround.bFirstGetFallType = true;
     }
-    m_bGroundClimbOver = m_GroundFallType == FALL_UP ? ACT.Climb_FaceUp() : ACT.Climb_FaceDown();
-    if (!m_bGroundClimbOver) return false;
+    m_ClimbOnGround.bClimbOver = m_ClimbOnGround.FallType == FALL_UP ? ACT.Climb_FaceUp() : ACT.Climb_FaceDown();
+    if (!m_ClimbOnGround.bClimbOver) return false;
     return ClimbOnGround(true);
 }
 
