@@ -103,6 +103,10 @@ void LIP::Walk(ACT_TYPE Type, int mTurnAngle, bool bUseSmallWalk, bool bClear) {
         bStartWalk = true;
         return;
     }
+    lastRequest.type = Type;
+    lastRequest.turnDeg = mTurnAngle;
+    lastRequest.smallWalk = bUseSmallWalk;
+    ++lastRequest.walkCalls;
     bEndWalk = false;
     bStopDone = false;
     const int maxTurn = (mType == WALK_STAY && !bChangeDirection) ? kMaxTurnMarkingTimeDeg : kMaxTurnDeg;
@@ -119,6 +123,8 @@ void LIP::Walk(ACT_TYPE Type, int mTurnAngle, bool bUseSmallWalk, bool bClear) {
 }
 
 bool LIP::StopWalk(int delaytime, bool bUseSmallWalk) {
+    lastRequest.smallWalk = bUseSmallWalk;
+    ++lastRequest.stopCalls;
     bEndWalk = true;
     mSetAngle = 0;
     bSmallWalk = bUseSmallWalk;

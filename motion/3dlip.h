@@ -112,6 +112,17 @@ public:
     // Unreachable foot poses met since start (each printed as an IK_LEG error block).
     int iIKFailures = 0;
 
+    // What behaviour asked for last, before the engine's limits: developer tools report it
+    // and behaviour tests read it. Counters grow by one per public call.
+    struct Request {
+        ACT_TYPE type = ACT_NONE;
+        int turnDeg = 0;
+        bool smallWalk = false;
+        long walkCalls = 0;
+        long stopCalls = 0;
+    };
+    Request lastRequest;
+
 private:
     void Advance(bool bStopping, int delaytime);
     void StartStepping();
