@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "behaviour/skill.h"
+#include "behaviour/skill_steer.h"
 #include "runtime/corvane.h"
 #include "runtime/variant.h"
 
@@ -117,7 +118,7 @@ bool Skill::canDribble(bool adjusting) {
     if (ball.Vx > 13.0) return NearGoalDribble(diff);
     if (ball.Vx > 12.5) return 3.0 * wm.getDistGoalOppToBody() + 15.0 > d;
     if (ball.Vx < 12.0 && std::fabs(ball.Vy) < 8.0 &&
-        std::fabs((ball - wm.m_vSelfPos).GetXYAngle()) < 80.0)
+        std::fabs(HeadingDeg(wm.m_vSelfPos, ball)) < 80.0)
         return true;
     return InDribbleLane(a, g);
 }
@@ -132,7 +133,7 @@ bool Skill::WalkDribble(Vector vTargetPos, double, bool bClear) {
     // Pushing aims along the ball's line to the target as it lies when the push starts.
     auto startPushing = [&]() {
         s.iState = 1;
-        s.dTargetAngle = NormalizeAngleDeg((vTargetPos - wm.m_vBallPos).GetXYAngle() - wm.m_dBodyAng);
+        s.dTargetAngle = NormalizeAngleDeg(HeadingDeg(wm.m_vBallPos, vTargetPos) - wm.m_dBodyAng);
     };
     if (!s.bIsReset) {
         Lip.Prepare(0, false);

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "behaviour/skill.h"
+#include "behaviour/skill_steer.h"
 #include "motion/acthandle.h"
 #include "runtime/corvane.h"
 
@@ -31,12 +32,12 @@ KickGeometry MeasureKick(KickState& k, const Vector& vTargetPos) {
     Vector self = wm.m_vSelfPos;
     Vector target = vTargetPos;
     ball.Vz = self.Vz = target.Vz = 0.0;
-    g.kickDeg = (target - ball).GetXYAngle();
+    g.kickDeg = HeadingDeg(ball, target);
     const Vector along(std::cos(g.kickDeg * kDegToRad), std::sin(g.kickDeg * kDegToRad), 0.0);
     g.readyPos = ball - along * kReadyBehindBallM;
     g.meToBallM = (self - ball).GetMod();
     g.turnDeg = NormalizeAngleDeg(g.kickDeg - wm.m_dBodyAng);
-    const double checkRad = NormalizeAngleDeg((self - ball).GetXYAngle() - g.kickDeg) * kDegToRad;
+    const double checkRad = NormalizeAngleDeg(HeadingDeg(ball, self) - g.kickDeg) * kDegToRad;
     k.icc = k.icc == 0 ? 1 : 0;
     k.dSafePos[k.icc] = std::cos(checkRad) * g.meToBallM;
     k.dCheckPos[k.icc] = std::sin(checkRad) * g.meToBallM;

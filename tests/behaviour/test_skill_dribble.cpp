@@ -5,17 +5,11 @@
 
 #include <cmath>
 
-#include "support/dribble_scene.h"
+#include "behaviour/test_skill_dribble_scene.h"
 
 namespace {
 
-using namespace dribbletest;
-
-class Dribble : public testing::Test {
-protected:
-    void SetUp() override { ResetAgent(); }
-    void TearDown() override { ResetAgent(); }
-};
+using Dribble = DribbleScene;
 
 // Camera distance of a ball lying `groundM` from the feet.
 double Seen(double groundM) { return std::sqrt(groundM * groundM + 0.2116); }
@@ -61,19 +55,19 @@ protected:
 
 TEST_F(CanDribble, NearTheGoalTheBallMustLieBetweenGoalAndTouchLine) {
     GoalAt(5.0);
-    SeeBall(0.5, 20.0, Vector(14.0, -0.5, 0.042));
+    SeeBallAt(0.5, 20.0, 14.0, -0.5);
     ASSERT_FALSE(wm.ballInGoalAngle());
     EXPECT_TRUE(skill.canDribble(false));  // diff 15: pushes it in from the right
 
-    SeeBall(0.5, -10.0, Vector(14.0, 0.5, 0.042));
+    SeeBallAt(0.5, -10.0, 14.0, 0.5);
     EXPECT_TRUE(skill.canDribble(false));  // diff -15 from the left
-    SeeBall(0.5, 20.0, Vector(14.0, 0.5, 0.042));
+    SeeBallAt(0.5, 20.0, 14.0, 0.5);
     EXPECT_FALSE(skill.canDribble(false));  // the same diff from the left pushes it wide
 
     // Bearings on either side of straight behind are 7 degrees apart, not 353.
     SeeFlag(kOppGoalL, -168.0, 10.0);
-    SenseParse.m_PolFlagPos[kOppGoalR].bCanSee = false;
-    SeeBall(0.5, 175.0, Vector(14.0, 0.5, 0.042));
+    HideFlag(kOppGoalR);
+    SeeBallAt(0.5, 175.0, 14.0, 0.5);
     ASSERT_FALSE(wm.ballInGoalAngle());
     EXPECT_TRUE(skill.canDribble(false));
 
@@ -83,40 +77,40 @@ TEST_F(CanDribble, NearTheGoalTheBallMustLieBetweenGoalAndTouchLine) {
 
 TEST_F(CanDribble, AtTheBoxEdgeTheToleranceGrowsWithTheGoalDistance) {
     GoalAt(0.0, 2.5);  // 3 x 2.5 + 15 = 22.5 degrees
-    SeeBall(0.5, 20.0, Vector(12.7, 3.0, 0.042));
+    SeeBallAt(0.5, 20.0, 12.7, 3.0);
     ASSERT_FALSE(wm.ballInGoalAngle());
     EXPECT_TRUE(skill.canDribble(false));
-    SeeBall(0.5, 25.0, Vector(12.7, 3.0, 0.042));
+    SeeBallAt(0.5, 25.0, 12.7, 3.0);
     EXPECT_FALSE(skill.canDribble(false));
 }
 
 TEST_F(CanDribble, InMidfieldABallUpThePitchOrInTheLaneWillDo) {
     GoalAt(60.0, 1.0);
-    Pose(Vector(0.0, 0.0, 0.0), -60.0);
-    SeeBall(1.1, 86.0, Vector(1.0, 0.5, 0.042));
+    Stand(0.0, 0.0, -60.0);
+    SeeBallAt(1.1, 86.0, 1.0, 0.5);
     ASSERT_FALSE(wm.ballInGoalAngle());
     EXPECT_TRUE(skill.canDribble(false));  // the ball lies 27 degrees off up the pitch
 
     // Ball abeam: only the lane between the corner flags, widened with the distance left.
-    Pose(Vector(1.0, -1.0, 0.0), 0.0);
+    Stand(1.0, -1.0, 0.0);
     GoalAt(0.0, 1.0);
     SeeFlag(kOppFlagL, 20.0);
     SeeFlag(kOppFlagR, -20.0);
-    SeeBall(1.5, 50.0, Vector(1.0, 0.5, 0.042));
+    SeeBallAt(1.5, 50.0, 1.0, 0.5);
     ASSERT_FALSE(wm.ballInGoalAngle());
     EXPECT_TRUE(skill.canDribble(false));  // 50 inside +-(20 + 2.5 x 14)
-    SeeBall(1.5, 60.0, Vector(1.0, 0.5, 0.042));
+    SeeBallAt(1.5, 60.0, 1.0, 0.5);
     EXPECT_FALSE(skill.canDribble(false));
 
-    SenseParse.m_PolFlagPos[kOppGoalL].bCanSee = false;
-    SenseParse.m_PolFlagPos[kOppGoalR].bCanSee = false;
+    HideFlag(kOppGoalL);
+    HideFlag(kOppGoalR);
     EXPECT_FALSE(skill.canDribble(false));  // no goal in view: no verdict but no
 }
 
 TEST_F(CanDribble, WhileAdjustingAnOpponentAtTheBallOrADeepBallDecidesFirst) {
-    Pose(Vector(1.0, 0.0, 0.0), 0.0);
+    Stand(1.0, 0.0, 0.0);
     GoalAt(0.0, 14.0);
-    SeeBall(1.0, 150.0, Vector(0.0, 0.0, 0.042));  // behind the robot
+    SeeBallAt(1.0, 150.0, 0.0, 0.0);  // behind the robot
     EXPECT_FALSE(skill.canDribble(true));
     PolPosInfo& foot = SenseParse.m_vOpponent[4].mRFoot;
     SetRecord(foot, 1.3, 152.0);
@@ -126,76 +120,76 @@ TEST_F(CanDribble, WhileAdjustingAnOpponentAtTheBallOrADeepBallDecidesFirst) {
     EXPECT_FALSE(skill.canDribble(false));
 
     // Deep ball: the goal bearing alone decides, whatever the shot window says.
-    Pose(Vector(8.0, 0.0, 0.0), 0.0);
-    SeeBall(1.0, 16.0, Vector(9.0, 0.3, 0.042));
+    Stand(8.0, 0.0, 0.0);
+    SeeBallAt(1.0, 16.0, 9.0, 0.3);
     EXPECT_TRUE(skill.canDribble(true));
-    SeeBall(1.0, 18.0, Vector(9.0, 0.3, 0.042));
+    SeeBallAt(1.0, 18.0, 9.0, 0.3);
     EXPECT_FALSE(skill.canDribble(true));
 
     // Nothing of the pitch in view: only right in front of the goal.
     SenseParse = MsgParse();
-    SeeBall(1.0, 40.0, Vector(13.5, 0.5, 0.042));
+    SeeBallAt(1.0, 40.0, 13.5, 0.5);
     EXPECT_TRUE(skill.canDribble(true));
-    SeeBall(1.0, 40.0, Vector(12.0, 0.5, 0.042));
+    SeeBallAt(1.0, 40.0, 12.0, 0.5);
     EXPECT_FALSE(skill.canDribble(true));
-    SeeBall(1.0, 40.0, Vector(5.0, 7.5, 0.042));  // a wing ball goes the same way
+    SeeBallAt(1.0, 40.0, 5.0, 7.5);  // a wing ball goes the same way
     EXPECT_FALSE(skill.canDribble(false));
 }
 
 const Vector kGoal(15.0, 0.0, 0.0);
 
 TEST_F(Dribble, PushStartsOnlyWithTheBallAtTheFeet) {
-    SeeBall(Seen(1.0), 0.0, Vector(1.0, 0.0, 0.042));
+    SeeBallAt(Seen(1.0), 0.0, 1.0, 0.0);
     EXPECT_TRUE(skill.WalkDribble(kGoal, 15.0, false));
     EXPECT_EQ(skill.m_WalkDribble.iState, 0);
 
-    const long walks = Lip.lastRequest.walkCalls;
-    SeeBall(Seen(0.18), 11.0, Vector(0.18, 0.0, 0.042));
+    SeeBallAt(Seen(0.18), 11.0, 0.18, 0.0);
     EXPECT_TRUE(skill.WalkDribble(kGoal, 15.0, false));  // still searching
     EXPECT_EQ(skill.m_WalkDribble.iState, 0);
-    SeeBall(Seen(0.12), 11.0, Vector(0.12, 0.0, 0.042));
+    const long walks = Lip.lastRequest.walkCalls;
+    SeeBallAt(Seen(0.12), 11.0, 0.12, 0.0);
     EXPECT_FALSE(skill.WalkDribble(kGoal, 15.0, false));
     EXPECT_EQ(skill.m_WalkDribble.iState, 1);
     EXPECT_EQ(Lip.lastRequest.walkCalls, walks);  // the entry cycle commands nothing
 
-    SeeBall(Seen(0.3), 14.0, Vector(0.3, 0.0, 0.042));
+    SeeBallAt(Seen(0.3), 14.0, 0.3, 0.0);
     EXPECT_TRUE(skill.WalkDribble(kGoal, 15.0, false));
     EXPECT_EQ(Lip.lastRequest.type, WALK_F);
-    SeeBall(Seen(0.45), 0.0, Vector(0.45, 0.0, 0.042));
+    SeeBallAt(Seen(0.45), 0.0, 0.45, 0.0);
     skill.WalkDribble(kGoal, 15.0, false);
     EXPECT_EQ(skill.m_WalkDribble.iState, 0);
 
     // On the very first call the wider entry applies, and the push starts at once.
-    ResetAgent();
-    SeeBall(Seen(0.18), 11.0, Vector(0.18, 0.0, 0.042));
+    SetUp();
+    SeeBallAt(Seen(0.18), 11.0, 0.18, 0.0);
     EXPECT_TRUE(skill.WalkDribble(kGoal, 15.0, false));
     EXPECT_EQ(Lip.lastRequest.type, WALK_F);
 }
 
 TEST_F(Dribble, EachPushAimsFromTheBallAtTheTargetRelativeToTheBody) {
-    Pose(Vector(0.0, -0.1, 0.0), 90.0);
-    SeeBall(Seen(0.1), 0.0, Vector(0.0, 0.0, 0.042));
+    Stand(0.0, -0.1, 90.0);
+    SeeBallAt(Seen(0.1), 0.0, 0.0, 0.0);
     skill.WalkDribble(kGoal, 15.0, false);
     EXPECT_EQ(Lip.lastRequest.turnDeg, -90);  // the goal lies to the right
 
-    SeeBall(Seen(0.6), 0.0, Vector(0.0, 0.0, 0.042));
+    SeeBallAt(Seen(0.6), 0.0, 0.0, 0.0);
     skill.WalkDribble(kGoal, 15.0, false);
-    Pose(Vector(-0.1, 2.0, 0.0), 0.0);
-    SeeBall(Seen(0.1), 0.0, Vector(0.0, 2.0, 0.042));
+    Stand(-0.1, 2.0, 0.0);
+    SeeBallAt(Seen(0.1), 0.0, 0.0, 2.0);
     skill.WalkDribble(kGoal, 15.0, false);
     skill.WalkDribble(kGoal, 15.0, false);
     EXPECT_EQ(Lip.lastRequest.turnDeg, -7);  // atan(2 / 15), not the first push's aim
 
     // The camera may look elsewhere than the body: the entry window is the body's.
     wm.m_dFaceAng = 30.0;
-    SeeBall(Seen(0.6), 0.0, Vector(0.0, 2.0, 0.042));
+    SeeBallAt(Seen(0.6), 0.0, 0.0, 2.0);
     skill.WalkDribble(kGoal, 15.0, false);
-    SeeBall(Seen(0.1), -25.0, Vector(0.0, 2.0, 0.042));
+    SeeBallAt(Seen(0.1), -25.0, 0.0, 2.0);
     EXPECT_FALSE(skill.WalkDribble(kGoal, 15.0, false));
 }
 
 TEST_F(Dribble, BallNearerThanTheCameraHeightCountsAsAtTheFeet) {
-    SeeBall(0.3, 0.0, Vector(0.0, 0.0, 0.042));
+    SeeBallAt(0.3, 0.0, 0.0, 0.0);
     EXPECT_TRUE(skill.WalkDribble(kGoal, 15.0, false));
     EXPECT_EQ(skill.m_WalkDribble.iState, 1);
     EXPECT_EQ(Lip.lastRequest.type, WALK_F);

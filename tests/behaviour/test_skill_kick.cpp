@@ -3,26 +3,21 @@
 // behind (latched phases, the safe-line flag, a running key-frame timer).
 #include <gtest/gtest.h>
 
-#include "support/dribble_scene.h"
+#include "behaviour/test_skill_dribble_scene.h"
 
 namespace {
-
-using namespace dribbletest;
 
 const Vector kBall(2.0, 1.0, 0.042);
 const Vector kTarget(15.0, 1.0, 0.0);  // straight up the pitch: the kick line is y = 1
 
-// The robot starts standing, so that a stop completes by the count of its delay (the
-// joints of these tests never move, and the standing posture is never measured).
-void ResetStanding() {
-    ResetAgent();
-    Lip.setPhase(STOP);
-}
-
-class KickApproach : public testing::Test {
+class KickApproach : public DribbleScene {
 protected:
-    void SetUp() override { ResetStanding(); }
-    void TearDown() override { ResetAgent(); }
+    // The robot starts standing, so that a stop completes by the count of its delay (the
+    // joints of these tests never move, and the standing posture is never measured).
+    void SetUp() override {
+        DribbleScene::SetUp();
+        Lip.setPhase(STOP);
+    }
 
     Skill::ReadyForKickState& K() { return skill.m_Kick; }
 
@@ -125,13 +120,13 @@ TEST_F(KickApproach, CrossKickUsesTheTableOfItsKickSize) {
     // Beside the ball, facing across the kick line, the kick heading on the body's right.
     EXPECT_EQ(UntilKickState(-0.05, -0.175, -90.0), ReadyForKickRight);
 
-    ResetStanding();
+    SetUp();
     // 17.5 cm off is too far for the small kick: walk in, then hold and side-step.
     EXPECT_EQ(UntilKickState(-0.05, -0.175, -90.0, true), WalkFL1);
     // Level with the ball it steps back along the line first, then walks in and kicks.
     EXPECT_EQ(UntilKickState(-0.1, -0.1, -90.0, true), ReadyForKickRight_Small);
 
-    ResetStanding();
+    SetUp();
     EXPECT_EQ(UntilKickState(-0.05, 0.175, 90.0), ReadyForKickLeft);
 }
 
@@ -180,7 +175,7 @@ TEST_F(KickApproach, GetBehindStartsWithTheSideStepAfterEitherReset) {
     At(0.15, -0.3, 0.0);
     ASSERT_TRUE(K().bToSafeLine);
     const Vector rolled = kBall + Vector(0.0, 0.6, 0.0);
-    wm.m_vBallPos = rolled;
+    BallAt(rolled.Vx, rolled.Vy);
     Step();
     EXPECT_FALSE(K().bToSafeLine);
 }
@@ -232,19 +227,19 @@ TEST_F(KickApproach, ResetReturnsBeforeMeasuringAnything) {
 TEST_F(KickApproach, AKickLeftEarlyGivesTheTimerBack) {
     StartKick();
     ASSERT_TRUE(timer.IsTimerRun());
-    wm.m_vBallPos = kBall + Vector(1.0, 0.0, 0.0);
+    BallAt(kBall.Vx + 1.0, kBall.Vy);
     Step();
     EXPECT_FALSE(timer.IsTimerRun());
     EXPECT_EQ(K().KickTimes, 0);
 
-    ResetStanding();
+    SetUp();
     StartKick();
     ASSERT_TRUE(timer.IsTimerRun());
     skill.ReadyForKick_New(kTarget, false, true);
     EXPECT_FALSE(timer.IsTimerRun());
 
     // Called again after someone else had the cycle: the kick restarts after a new stop.
-    ResetStanding();
+    SetUp();
     StartKick();
     NextCycle();
     NextCycle();
