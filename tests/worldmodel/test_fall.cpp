@@ -128,6 +128,23 @@ TEST_F(FallTest, GyroscopeVerdictWinsOverTheAccelerometer) {
     EXPECT_EQ(model.m_FallState, FALL_DOWN);  // gyro: tilt negative
 }
 
+// A forward fall that ends propped on the arms, the torso 60 degrees from upright: the
+// gyroscope has integrated too little to report and z sits between the thresholds.
+TEST_F(FallTest, LyingFaceDownOnTheArmsIsReportedOnTheEighthStillCycle) {
+    EXPECT_EQ(Cycle(-1500, 0, 0, 0, kUprightAccZ), "");
+    EXPECT_EQ(Cycle(-1500, 0, 0, -4.91, 8.50), "");  // 30 degrees on the way down
+    for (int still = 1; still <= 40; ++still) {
+        const std::string out = Cycle(0, 0, 0.00, -8.55, 4.82);
+        if (still < 8) {
+            EXPECT_EQ(out, "") << still;
+            EXPECT_EQ(model.m_FallState, FALL_NONE) << still;
+        } else {
+            EXPECT_EQ(out, "Fall_Acc_Y!\n") << still;
+            EXPECT_EQ(model.m_FallState, FALL_DOWN) << still;
+        }
+    }
+}
+
 TEST_F(FallTest, DetectionPausedWhileNotWanted) {
     SenseParse = MsgParse();
     SenseParse.m_Gyro.dx = 300;
@@ -183,6 +200,33 @@ TEST_F(FallTest, RecordedFallOnTheBackIsReportedWithinThirtyCycles) {
     EXPECT_EQ(model.m_FallState, FALL_UP);
     EXPECT_EQ(firstReport, "Fall_Gyro_X!\n");
     EXPECT_LE(reported - onset, 30) << "reported at line " << reported;
+}
+
+// Standing, seeing, hearing and being beamed on the real server: no report at all, and
+// none in the recorded fall before the robot starts to go over.
+TEST_F(FallTest, RecordedSessionsReportNothingWhileTheRobotStands) {
+    const struct {
+        const char* file;
+        int standingLines;  // 0: the whole file
+    } kSessions[] = {{"session_single.txt", 0}, {"session_players.txt", 0},
+                     {"session_hear.txt", 0}, {"session_fall_back.txt", 153}};
+    for (const auto& session : kSessions) {
+        model = WorldModel();
+        std::ifstream in(std::string(CORVANE_FIXTURES_DIR) + "/" + session.file);
+        ASSERT_TRUE(in.good()) << session.file;
+        std::string line;
+        int lineNo = 0, reports = 0;
+        while ((session.standingLines == 0 || lineNo < session.standingLines) && std::getline(in, line)) {
+            ++lineNo;
+            double gyr[3], acc[3];
+            ASSERT_TRUE(ReadTriple(line, "(GYR (n torso) (rt ", gyr));
+            ASSERT_TRUE(ReadTriple(line, "(ACC (n torso) (a ", acc));
+            if (!Cycle(gyr[0], gyr[1], acc[0], acc[1], acc[2]).empty()) ++reports;
+        }
+        EXPECT_GT(lineNo, 150) << session.file;
+        EXPECT_EQ(reports, 0) << session.file;
+        EXPECT_EQ(model.m_FallState, FALL_NONE) << session.file;
+    }
 }
 
 }  // namespace
