@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -17,30 +16,11 @@
 #include "runtime/corvane.h"
 #include "support/kinematic_robot.h"
 #include "worldmodel/worldmodel.h"
+#include "test_fall_recorded.h"
 
 namespace {
 
-struct TorsoReading {
-    double gyro[3];  // deg/s
-    double acc[3];   // m/s²
-};
-
-// The recorded fall on the back, sensors only, from standing to lying still.
-std::vector<TorsoReading> RecordedBackFall() {
-    std::vector<TorsoReading> fall;
-    std::ifstream in(std::string(CORVANE_FIXTURES_DIR) + "/session_fall_back.txt");
-    std::string line;
-    while (std::getline(in, line)) {
-        TorsoReading r{};
-        const size_t gyr = line.find("(GYR (n torso) (rt ");
-        const size_t acc = line.find("(ACC (n torso) (a ");
-        if (gyr == std::string::npos || acc == std::string::npos) continue;
-        std::sscanf(line.c_str() + gyr + 19, "%lf %lf %lf", &r.gyro[0], &r.gyro[1], &r.gyro[2]);
-        std::sscanf(line.c_str() + acc + 18, "%lf %lf %lf", &r.acc[0], &r.acc[1], &r.acc[2]);
-        fall.push_back(r);
-    }
-    return fall;
-}
+using falltest::TorsoReading;
 
 // A sudden forward fall that ends propped on the arms, 60 degrees from upright.
 std::vector<TorsoReading> FaceDownFall() {
@@ -157,7 +137,7 @@ void ExpectFoundAgainAndUpAgain(std::vector<TorsoReading> script, int restAt, FA
 }
 
 TEST(FallGetUp, StillOnTheBackAfterTheGetUpIsFoundAgainAndGetsUpAgain) {
-    std::vector<TorsoReading> fall = RecordedBackFall();
+    std::vector<TorsoReading> fall = falltest::RecordedTorso("session_fall_back.txt");
     ASSERT_GT(fall.size(), 300u);
     fall.resize(300);
     ExpectFoundAgainAndUpAgain(fall, 206, FALL_UP, "Fall_Gyro_X!\n");
