@@ -63,7 +63,8 @@ private:
         std::snprintf(text, sizeof(text),
                       "(time (now %.2f))(GS (sl 0) (sr 0) (t 0.00) (pm PlayOn))"
                       "(GYR (n torso) (rt %.2f %.2f %.2f))(ACC (n torso) (a %.2f %.2f %.2f))",
-                      cycle_ * 0.02, r.gyro[0], r.gyro[1], r.gyro[2], r.acc[0], r.acc[1], r.acc[2]);
+                      cycle_ * standin::SimulatedJoints::kCycleSec, r.gyro[0], r.gyro[1], r.gyro[2],
+                      r.acc[0], r.acc[1], r.acc[2]);
         std::string message = text;
         for (int j = 0; j < kJointCount; ++j) {
             std::snprintf(text, sizeof(text), "(HJ (n %s) (ax %.2f))", SenseParse.m_HJ[j].sPerceptorName.c_str(),
