@@ -21,7 +21,7 @@ TEST_F(AttackJudgement, NearestOpponentToTheBall) {
     wm.m_vOpponent[3].bValid = false;
     EXPECT_EQ(decision.NearBallOppNum(), 6);
     // Beyond 100 m nothing counts; entry 11 is not an opponent of the eleven.
-    Reset();
+    for (PlayerPosInfo& opp : wm.m_vOpponent) opp.bValid = false;
     PlaceOpponent(11, 0, 0);
     PlaceOpponent(0, 200, 0);
     EXPECT_EQ(decision.NearBallOppNum(), 11);
@@ -103,6 +103,54 @@ TEST_F(AttackJudgement, ClearanceToTheFirstFreeFrontMate) {
     EXPECT_EQ(decision.ClearPoint_defend(), Vector(-4, -4, 0));
     PlaceOpponent(4, -8, -2.2);
     EXPECT_EQ(decision.ClearPoint_defend(), Vector());
+}
+
+TEST_F(AttackJudgement, KeeperFollowsTheBallWithinThePosts) {
+    Player(1, PR_Goalie);
+    BallAt(-6, 5);
+    Stand(-14.5, 1, 0);
+    EXPECT_TRUE(decision.Defend());  // already where it should be
+    Stand(-14.5, 0, 0);
+    EXPECT_FALSE(decision.Defend());
+    BallAt(-6, -0.5);
+    Stand(-14.5, -0.5, 0);
+    EXPECT_TRUE(decision.Defend());
+    BallAt(-6, -7);
+    Stand(-14.5, -1, 0);
+    EXPECT_TRUE(decision.Defend());
+}
+
+TEST_F(AttackJudgement, DefendersHoldThePointOnTheLineFromGoalToBall) {
+    BallAt(-9, 8);
+    Stand(-10, 0, 0);
+    NearestIs(7);
+    Player(2, PR_DefendLeft);
+    decision.Defend();
+    EXPECT_NEAR(skill.m_WalkDefend.vNowTargetPos.Vx, -13.8, 1e-9);
+    EXPECT_NEAR(skill.m_WalkDefend.vNowTargetPos.Vy, 1.6, 1e-9);
+    Player(3, PR_DefendRight);
+    decision.Defend();
+    EXPECT_NEAR(skill.m_WalkDefend.vNowTargetPos.Vx, -12.6, 1e-9);
+    EXPECT_NEAR(skill.m_WalkDefend.vNowTargetPos.Vy, 3.2, 1e-9);
+}
+
+// The nearest defender clears when it has time and dribbles when an opponent contests.
+TEST_F(AttackJudgement, NearestDefenderClearsOrDribbles) {
+    const double contestM[] = {1.0, 1.2, 1.5};
+    for (double oppDist : contestM) {
+        SetUp();
+        Player(2, PR_DefendLeft);
+        NearestIs(2);
+        BallAt(-10, 2);
+        Stand(-10.5, 2, 0);
+        SeeBallAtGround(0.5, 0);
+        PlaceOpponent(4, -10 + oppDist, 2);
+        decision.Defend();
+        const bool dribbled = skill.m_WalkDribble.bIsReset;
+        const bool kicked = skill.m_Kick.vLastBall == wm.m_vBallPos;
+        EXPECT_EQ(dribbled, oppDist <= 1.2) << oppDist;
+        EXPECT_EQ(kicked, oppDist > 1.2) << oppDist;
+    }
 }
 
 TEST_F(AttackJudgement, DefendCommandsNothingForOtherRoles) {

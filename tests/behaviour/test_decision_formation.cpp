@@ -15,7 +15,7 @@ protected:
         AssignStandardRoles();
         wm.m_PlayerRole = role;
         wm.m_vBallPos = Vector(ballX, ballY, 0);
-        SetNearestMate(nearestUnum);
+        NearestIs(nearestUnum);
         return decision.FormationTarget();
     }
 };

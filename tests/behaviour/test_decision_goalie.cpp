@@ -38,8 +38,7 @@ TEST_F(CatchJudge, WarmUpNeverCatches) {
 
 TEST_F(CatchJudge, KickerNeedsSeventySixOfTheHundredSamples) {
     for (int nearest : {76, 75}) {
-        Reset();
-        SetUp();
+        decision = Decision();
         wm.m_vBallPos = Vector(0, 0, 0);
         for (int i = 0; i < 100; ++i) {
             const bool third = i >= 100 - nearest;
@@ -84,8 +83,7 @@ TEST_F(CatchJudgeDribble, ControlInThreeQuartersOfTheWindowInsideTheLine) {
 
 TEST_F(CatchJudgeDribble, TooLittleControlOrBallMeanOutsideTheLine) {
     EXPECT_FALSE(Run(74, -6));
-    Reset();
-    SetUp();
+    decision = Decision();
     EXPECT_FALSE(Run(75, -2));  // ball mean -5, kicker mean still -6
     EXPECT_DOUBLE_EQ(ball_.Vx, -5);
     EXPECT_DOUBLE_EQ(kicker_.Vx, -6);
