@@ -96,24 +96,22 @@ protected:
         return Lip.lastRequest;
     }
     int Stage() const { return decision.m_AttackFormation.stage; }
+    void ExpectOrder(const LIP::Request& r, int stage, ACT_TYPE type, int turnDeg, bool small) {
+        EXPECT_EQ(Stage(), stage);
+        EXPECT_EQ(r.type, type);
+        EXPECT_EQ(r.turnDeg, turnDeg);
+        EXPECT_EQ(r.smallWalk, small);
+    }
 };
 
 TEST_F(AttackFormationTest, FarBallIsApproachedWalkingForwards) {
     BallAhead(3, 4);
-    const LIP::Request& r = Ask(8);
-    EXPECT_EQ(Stage(), 1);
-    EXPECT_EQ(r.type, WALK_F);
-    EXPECT_EQ(r.turnDeg, 4);
-    EXPECT_FALSE(r.smallWalk);
+    ExpectOrder(Ask(8), 1, WALK_F, 4, false);
 }
 
 TEST_F(AttackFormationTest, TurnLimitDependsOnThePreviousStage) {
     BallAhead(3, 25);
-    const LIP::Request& r = Ask(8);
-    EXPECT_EQ(Stage(), 0);
-    EXPECT_EQ(r.type, WALK_STAY);
-    EXPECT_EQ(r.turnDeg, 25);
-    EXPECT_TRUE(r.smallWalk);  // within 10 degrees of the limit
+    ExpectOrder(Ask(8), 0, WALK_STAY, 25, true);  // small: within 10 degrees of the limit
     BallAhead(3, 35);
     Ask(8);
     EXPECT_EQ(Stage(), 0);
@@ -158,10 +156,7 @@ TEST_F(AttackFormationTest, SupportAdjustsItsDistanceThenStands) {
     wm.m_vOppGoalPos = Vector(15, 0, 0);
     BallAhead(0.2, 6);
     SeeOppGoal(15, 6);
-    const LIP::Request& back = Ask(9);
-    EXPECT_EQ(Stage(), 3);
-    EXPECT_EQ(back.type, WALK_B);
-    EXPECT_EQ(back.turnDeg, -6);
+    ExpectOrder(Ask(9), 3, WALK_B, -6, false);
     // Adjusting narrows the distance tolerance to 0.2 m and walks forwards to close in.
     BallAhead(1.19, 6);
     SeeOppGoal(15, 6);
@@ -170,10 +165,7 @@ TEST_F(AttackFormationTest, SupportAdjustsItsDistanceThenStands) {
     EXPECT_EQ(Stage(), 3);
     BallAhead(0.8, 6);
     SeeOppGoal(15, 6);
-    const LIP::Request& stand = Ask(9);
-    EXPECT_EQ(Stage(), 4);
-    EXPECT_EQ(stand.type, WALK_STAY);
-    EXPECT_EQ(stand.turnDeg, 6);
+    ExpectOrder(Ask(9), 4, WALK_STAY, 6, false);
 }
 
 TEST_F(AttackFormationTest, UnknownSlotStillCommandsAFiniteWalk) {
