@@ -5,6 +5,7 @@
 
 namespace {
 
+using decisiontest::AssignStandardRoles;
 using decisiontest::DecisionWorld;
 
 class AltFormation : public DecisionWorld {};

@@ -1,9 +1,18 @@
 // Test-only additions to the decision scene for the formation, attack and keeper tests:
-// opponents, the opponent goal's posts and the kick-off roles placed by hand. Writes wm, SenseParse.
+// opponents, the opponent goal's posts and the kick-off roles placed by hand.
+// Writes wm, SenseParse.
 #pragma once
 #include "support/decision_scene.h"
 
 namespace decisiontest {
+
+// Roles as the kick-off assigns them: uniform number n gets the n-th entry.
+inline void AssignStandardRoles() {
+    const PLAYER_ROLE roles[] = {PR_Goalie,      PR_DefendLeft,  PR_DefendRight, PR_LeftRear,
+                                 PR_MiddleRear,  PR_RightRear,   PR_LeftFront,   PR_RightFront,
+                                 PR_MiddleFront, PR_LeftForward, PR_RightForward};
+    for (int n = 1; n <= 11; ++n) wm.m_AryPlayerRole[n] = roles[n - 1];
+}
 
 class DecisionWorld : public DecisionScene {
 protected:
@@ -17,13 +26,6 @@ protected:
     static void PlaceOpponent(int entry, double x, double y) {
         wm.m_vOpponent[entry].bValid = true;
         wm.m_vOpponent[entry].vAveragePos = Vector(x, y, 0);
-    }
-    // Roles as the kick-off assigns them: uniform number n gets the n-th entry.
-    static void AssignStandardRoles() {
-        const PLAYER_ROLE roles[] = {PR_Goalie,      PR_DefendLeft,  PR_DefendRight, PR_LeftRear,
-                                     PR_MiddleRear,  PR_RightRear,   PR_LeftFront,   PR_RightFront,
-                                     PR_MiddleFront, PR_LeftForward, PR_RightForward};
-        for (int n = 1; n <= 11; ++n) wm.m_AryPlayerRole[n] = roles[n - 1];
     }
 };
 

@@ -7,6 +7,7 @@
 
 namespace {
 
+using decisiontest::AssignStandardRoles;
 using decisiontest::DecisionWorld;
 
 class FormationTarget : public DecisionWorld {
