@@ -288,4 +288,81 @@ TEST(PracticeHearing, HostileTextsAreValidHearClauses) {
     EXPECT_GE(heard, 4);
 }
 
+// ---- vision and falls
+
+TEST(PracticeVision, CameraSeesOnlyWhatLiesInItsViewBothSides) {
+    practice::Match match(Quiet());
+    ASSERT_TRUE(match.Listen());
+    Squad squad(match);
+    squad.Join("Blue", 2);
+    squad.Join("Red", 2);
+    squad.Cycles(3);
+    match.PlaceRobot(Side::Left, 2, 0.0, 0.0, 0.0);
+    match.PlaceRobot(Side::Right, 2, 0.0, 3.0, 0.0);  // faces the same way, its own goal ahead
+    match.PlaceBall(-0.2, 0.0);
+    std::string left, right;
+    for (int k = 0; k < 3; ++k) {
+        squad.Cycle();
+        if (squad.last[0].find("(See") != std::string::npos) left = squad.last[0], right = squad.last[1];
+    }
+    ASSERT_FALSE(left.empty());
+    for (const char* ahead : {"(F1R (pol", "(F2R (pol", "(G1R (pol", "(G2R (pol", "(L (pol"})
+        EXPECT_NE(left.find(ahead), std::string::npos) << ahead;
+    for (const char* behind : {"(F1L", "(F2L", "(G1L", "(G2L", "(B (pol"}) EXPECT_EQ(left.find(behind), std::string::npos) << behind;
+    // Landmark names are absolute: the right-team robot looking toward +x sees the same posts.
+    for (const char* ahead : {"(F1R (pol", "(G2R (pol"}) EXPECT_NE(right.find(ahead), std::string::npos) << ahead;
+    EXPECT_EQ(right.find("(F1L"), std::string::npos);
+    EXPECT_EQ(right.find("(P (team Blue) (id 2)"), std::string::npos) << "Blue 2 stands behind it";
+
+    match.PlaceRobot(Side::Left, 2, 0.0, 0.0, 180.0);
+    match.PlaceBall(-0.2, 0.0);  // at its feet: below the camera's view
+    for (int k = 0; k < 3; ++k) {
+        squad.Cycle();
+        if (squad.last[0].find("(See") != std::string::npos) left = squad.last[0];
+    }
+    EXPECT_NE(left.find("(G1L (pol"), std::string::npos);
+    EXPECT_EQ(left.find("(G1R"), std::string::npos);
+    EXPECT_EQ(left.find("(B (pol"), std::string::npos);
+    match.PlaceBall(-2.0, 0.0);
+    for (int k = 0; k < 3; ++k) {
+        squad.Cycle();
+        if (squad.last[0].find("(See") != std::string::npos) left = squad.last[0];
+    }
+    EXPECT_NE(left.find("(B (pol 2.0"), std::string::npos) << left;
+}
+
+TEST(PracticeFalls, PushedRobotLiesUntilItsJointsGoThroughAGetUp) {
+    practice::Match match(Quiet());
+    ASSERT_TRUE(match.Listen());
+    Squad squad(match);
+    squad.Join("Blue", 2);
+    squad.Cycles(3);
+    match.Push(Side::Left, 2, true, 0.0);
+    match.SetGetUpFailures(Side::Left, 2, 1);
+    squad.Cycles(2);
+    ASSERT_TRUE(match.Robot(Side::Left, 2)->lying);
+    EXPECT_NE(squad.last[0].find("(ACC (n torso) (a 0.00 9.66 -1.71))"), std::string::npos) << squad.last[0];
+    EXPECT_EQ(squad.last[0].find("(FRP"), std::string::npos) << "no foot touches the ground";
+    // A get-up as the joints see it: knees bent far and straightened again.
+    auto getUp = [&] {
+        squad.Cycle({"(lle4 -5)(rle4 -5)"});
+        for (int k = 0; k < 17; ++k) squad.Cycle();
+        squad.Cycle({"(lle4 5)(rle4 5)"});
+        for (int k = 0; k < 17 && match.Robot(Side::Left, 2)->lying; ++k) squad.Cycle();
+        squad.Cycle({"(lle4 0)(rle4 0)"});
+        squad.Cycles(2);
+    };
+    getUp();
+    EXPECT_TRUE(match.Robot(Side::Left, 2)->lying) << "the first attempt was set to fail";
+    getUp();
+    const practice::RobotInfo* r = match.Robot(Side::Left, 2);
+    EXPECT_FALSE(r->lying);
+    EXPECT_EQ(r->falls, 1);
+    EXPECT_GT(r->longestLyingSec, 0.5);
+    EXPECT_NE(squad.last[0].find("(ACC (n torso) (a 0.00 0.00 9.81))"), std::string::npos);
+    bool upLogged = false;
+    for (const std::string& e : match.Events()) upLogged = upLogged || e.find("up team=Blue unum=2 lay=") != std::string::npos;
+    EXPECT_TRUE(upLogged);
+}
+
 }  // namespace
