@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -91,8 +92,12 @@ double NearestDist(const practice::Match& match, Side* side, int* unum) {
     return best;
 }
 
+// Mode names end in "_Left"/"_Right" or, for corners and goal kicks, "_left"/"_right".
 bool EndsWith(const std::string& s, const std::string& tail) {
-    return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+    if (s.size() < tail.size()) return false;
+    for (size_t i = 0; i < tail.size(); ++i)
+        if (std::tolower(s[s.size() - tail.size() + i]) != std::tolower(tail[i])) return false;
+    return true;
 }
 
 // A set piece of one side: who should take it, and who touched the ball first.
@@ -100,6 +105,7 @@ struct SetPiece {
     std::string mode;
     Side side;
     int taker;
+    double startSec = 0, touchSec = 0;
     int firstTouch = 0;
     Side firstTouchSide = Side::Left;
 };
@@ -128,6 +134,7 @@ public:
             ball.lastTouchUnum != 0 && (ball.lastTouchUnum != touchUnum_ || ball.lastTouchSide != touchSide_)) {
             setPieces().back().firstTouch = ball.lastTouchUnum;
             setPieces().back().firstTouchSide = ball.lastTouchSide;
+            setPieces().back().touchSec = match_.GameTime();
         }
         touchUnum_ = ball.lastTouchUnum;
         touchSide_ = ball.lastTouchSide;
@@ -171,7 +178,7 @@ private:
     // Goal kicks are the keeper's; throw-ins and corners its side's player nearest to
     // the ball (the team's own ranking, judged here by distance).
     void StartSetPiece(const std::string& mode) {
-        SetPiece sp{mode, EndsWith(mode, "Left") ? Side::Left : Side::Right, 1};
+        SetPiece sp{mode, EndsWith(mode, "Left") ? Side::Left : Side::Right, 1, match_.GameTime()};
         if (mode.rfind("goal_kick", 0) != 0) {
             const practice::BallInfo ball = match_.Ball();
             double best = 1e9;
@@ -202,7 +209,7 @@ int Touches(const practice::Match& match, const std::string& team) {
 }
 
 TEST(Game, AgentAgainstAgentAltElevenEach) {
-    const double seconds = EnvOr("CORVANE_GAME_SECONDS", 40);
+    const double seconds = EnvOr("CORVANE_GAME_SECONDS", 60);
     practice::Options options;
     options.port = 0;
     options.seed = 7;
@@ -223,8 +230,26 @@ TEST(Game, AgentAgainstAgentAltElevenEach) {
     match.Push(Side::Right, 6, false, 9);
     match.Push(Side::Right, 11, true, 18);
 
+    // The ball put out over a touch line and both goal lines, and once into a goal, so that
+    // even a short game has throw-ins, corner or goal kicks, and beams after a goal.
+    struct Placement {
+        double atSec, x, y, vx;
+        bool done;
+    };
+    Placement placements[] = {{12, 4, 10.3, 0, false},
+                              {20, -15.3, 4, 0, false},
+                              {28, 14.6, 0.3, 2.0, false},
+                              {36, 15.3, -4, 0, false}};
     GameWatch watch(match);
-    while (match.GameTime() < seconds && match.Step()) watch.Observe();
+    while (match.GameTime() < seconds && match.Step()) {
+        watch.Observe();
+        for (Placement& p : placements) {
+            if (p.done || match.GameTime() < p.atSec || match.PlayMode() != "PlayOn") continue;
+            match.PlaceBall(p.x, p.y, p.vx, 0);
+            p.done = true;
+            break;
+        }
+    }
     match.Close();
 
     const GameFigures& f = watch.figures;
@@ -244,8 +269,9 @@ TEST(Game, AgentAgainstAgentAltElevenEach) {
     std::printf("[figures] set pieces %zu, touched %d, first touch by the named taker %d\n", f.setPieces.size(),
                 setPiecesTouched, setPiecesByTaker);
     for (const SetPiece& sp : f.setPieces)
-        std::printf("[figures]   %s taker %d first touch %s %d\n", sp.mode.c_str(), sp.taker,
-                    sp.firstTouchSide == Side::Left ? "left" : "right", sp.firstTouch);
+        std::printf("[figures]   %s at %.1f s: taker %d, first touch %s %d after %.1f s\n", sp.mode.c_str(),
+                    sp.startSec, sp.taker, sp.firstTouchSide == Side::Left ? "left" : "right", sp.firstTouch,
+                    sp.touchSec - sp.startSec);
     int falls = 0;
     for (const practice::RobotInfo& r : match.Robots()) {
         EXPECT_EQ(r.silent, 0) << r.team << " " << r.unum;
@@ -259,6 +285,7 @@ TEST(Game, AgentAgainstAgentAltElevenEach) {
     }
     std::printf("[figures] falls %d\n", falls);
     EXPECT_EQ(f.beamsOnSpot, f.beamsChecked);
+    EXPECT_EQ(setPiecesByTaker, setPiecesTouched);
     EXPECT_TRUE(f.kickOffTouchOwnSide);
     EXPECT_EQ(f.kickOffToucher, 9);
     EXPECT_GT(f.kickOffForwardSpeed, 0.0);
