@@ -21,8 +21,12 @@ FrameResult TakeFrame(std::string& buffer, std::string& payload) {
 
 bool WellFormed(std::string_view payload) {
     int depth = 0;
-    for (const char c : payload) {
-        if (c < 0x20 || c > 0x7e) return false;
+    for (const char ch : payload) {
+        // Control bytes other than white space have no place in a message; bytes above
+        // ASCII are left for the say check, which drops such texts.
+        const auto c = static_cast<unsigned char>(ch);
+        if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') return false;
+        if (c == 0x7f) return false;
         if (c == '(') ++depth;
         if (c == ')' && --depth < 0) return false;
     }

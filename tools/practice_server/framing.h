@@ -15,7 +15,7 @@ enum class FrameResult { Incomplete, Ready, Oversized };
 // Takes the first whole frame out of `buffer` into `payload`.
 FrameResult TakeFrame(std::string& buffer, std::string& payload);
 
-// Printable text with balanced parentheses: what every agent message is.
+// Text without control bytes, with balanced parentheses: what every agent message is.
 bool WellFormed(std::string_view payload);
 
 // Writes the whole frame to a socket, riding out partial writes; false when the peer is gone

@@ -75,6 +75,7 @@ void Match::BeginCycle() {
     if (s.closed) return;
     AcceptPending(0.0);
     if (s.cycle > 0) s.AdvanceWorld();
+    s.InjectHostileHear();
     const std::vector<Said> heard = std::move(s.saidOld);
     s.saidOld = std::move(s.saidNew);
     s.saidNew.clear();
@@ -188,6 +189,23 @@ void Match::State::TouchBall() {
         ballInfo.lastTouchUnum = r->info.unum;
         if (changed) Event("touch team=" + r->info.team + " unum=" + std::to_string(r->info.unum));
     }
+}
+
+// Texts the server lets through (short, allowed characters) that are not a team message
+// at all: what a confused or hostile player could say.
+void Match::State::InjectHostileHear() {
+    if (options.hostileHearPeriodSec <= 0 || serverTime + 1e-9 < nextHostileSec) return;
+    nextHostileSec += options.hostileHearPeriodSec;
+    static const char kAllowed[] =
+        "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ!\"#$%&'*+,-./:;<=>?@[]^_`{|}~";
+    std::uniform_int_distribution<int> length(1, 20), pick(0, int(sizeof kAllowed) - 2);
+    std::uniform_real_distribution<double> direction(-180.0, 180.0);
+    Said said;
+    said.robot = -1;
+    const int n = length(rng);
+    for (int k = 0; k < n; ++k) said.text.push_back(kAllowed[pick(rng)]);
+    said.directionDeg = direction(rng);
+    saidNew.push_back(said);
 }
 
 void Match::State::ApplyPushes() {

@@ -29,8 +29,14 @@ std::string GameState(const Match::State& s, const Peer& peer, const SimRobot& r
 // "(hear TEAM TIME self|DIRECTION TEXT)": the direction is the speaker's bearing from the
 // listener's body, degrees to the left.
 std::string Hear(const Match::State& s, const SimRobot& listener, int listenerIndex, const Said& said) {
-    const SimRobot& speaker = *s.robots[size_t(said.robot)];
     char clause[128];
+    if (said.robot < 0) {
+        // Injected: it claims to come from the listener's own team, from anywhere.
+        std::snprintf(clause, sizeof clause, "(hear %s %.2f %.2f %s)", listener.info.team.c_str(),
+                      s.referee.GameTime(), said.directionDeg, said.text.c_str());
+        return clause;
+    }
+    const SimRobot& speaker = *s.robots[size_t(said.robot)];
     if (said.robot == listenerIndex) {
         std::snprintf(clause, sizeof clause, "(hear %s %.2f self %s)", speaker.info.team.c_str(),
                       s.referee.GameTime(), said.text.c_str());

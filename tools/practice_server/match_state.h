@@ -29,8 +29,9 @@ struct Peer {
 };
 
 struct Said {
-    int robot = 0;
+    int robot = 0;  // index into State::robots; -1: injected hostile text
     std::string text;
+    double directionDeg = 0.0;  // of an injected text
 };
 
 struct PendingPush {
@@ -69,7 +70,8 @@ struct Match::State {
         std::string label;
     };
     std::vector<Mark> marks;  // goals and pushes, for the picture
-    std::vector<std::vector<std::pair<double, double>>> paths;  // per robot, then the ball
+    std::vector<std::vector<std::pair<double, double>>> paths;  // per robot
+    std::vector<std::pair<double, double>> ballPath;
 
     // ---- network (match_io.cpp)
     void AcceptNew();
@@ -89,6 +91,7 @@ struct Match::State {
     void AdvanceWorld();
     void TouchBall();
     void ApplyPushes();
+    void InjectHostileHear();
     SimRobot* Find(Side side, int unum);
 
     // ---- perception (match_render.cpp)

@@ -24,7 +24,7 @@ Referee::Referee(const Options& options) : options_(options) {}
 
 void Referee::SetMode(const std::string& mode) {
     mode_ = mode;
-    modeStartSec_ = gameTimeSec_;
+    modeStartSec_ = GameTime();
 }
 
 void Referee::Script(const std::string& mode, const BallState& ball) {
@@ -35,7 +35,7 @@ void Referee::Script(const std::string& mode, const BallState& ball) {
 }
 
 void Referee::AdvanceClock() {
-    if (mode_ != "BeforeKickOff" && mode_ != "GameOver") gameTimeSec_ += 0.02;  // one cycle
+    if (mode_ != "BeforeKickOff" && mode_ != "GameOver") ++gameCycles_;
 }
 
 bool Referee::BeamAllowed() const {
@@ -56,7 +56,7 @@ void Referee::Start(const std::string& mode, BallState& ball, double x, double y
 
 bool Referee::Update(double serverTimeSec, BallState& ball, Side lastTouch) {
     if (!options_.autoReferee || mode_ == "GameOver") return false;
-    if (mode_ != "BeforeKickOff" && gameTimeSec_ >= options_.gameLengthSec) {
+    if (mode_ != "BeforeKickOff" && GameTime() >= options_.gameLengthSec - 1e-9) {
         SetMode("GameOver");
         return true;
     }
@@ -66,7 +66,7 @@ bool Referee::Update(double serverTimeSec, BallState& ball, Side lastTouch) {
         return true;
     }
     if (mode_ == "Goal_Left" || mode_ == "Goal_Right") {
-        if (gameTimeSec_ - modeStartSec_ < kGoalPauseSec) return false;
+        if (GameTime() - modeStartSec_ < kGoalPauseSec - 1e-9) return false;
         Start(std::string("KickOff_") + Named(Other(lastGoal_)), ball, 0, 0);
         return true;
     }

@@ -21,7 +21,7 @@ public:
     void AdvanceClock();  // the game clock runs in every mode but BeforeKickOff and GameOver
 
     const std::string& Mode() const { return mode_; }
-    double GameTime() const { return gameTimeSec_; }
+    double GameTime() const { return gameCycles_ * 0.02; }
     int Score(Side side) const { return side == Side::Left ? scoreLeft_ : scoreRight_; }
     bool BeamAllowed() const;
     // Set pieces wait for the ball to move: then play goes on.
@@ -36,7 +36,7 @@ private:
 
     Options options_;
     std::string mode_ = "BeforeKickOff";
-    double gameTimeSec_ = 0.0;
+    long gameCycles_ = 0;  // counted, so that the clock reads whole cycles without drift
     double modeStartSec_ = 0.0;  // game time of the last change
     double placedX_ = 0.0, placedY_ = 0.0;
     int scoreLeft_ = 0, scoreRight_ = 0;
