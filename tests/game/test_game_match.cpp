@@ -130,12 +130,6 @@ public:
         const practice::BallInfo ball = match_.Ball();
         touchUnumBefore_ = touchUnum_;
         touchSideBefore_ = touchSide_;
-        if (!setPieces().empty() && setPieces().back().firstTouch == 0 && mode == setPieces().back().mode &&
-            ball.lastTouchUnum != 0 && (ball.lastTouchUnum != touchUnum_ || ball.lastTouchSide != touchSide_)) {
-            setPieces().back().firstTouch = ball.lastTouchUnum;
-            setPieces().back().firstTouchSide = ball.lastTouchSide;
-            setPieces().back().touchSec = match_.GameTime();
-        }
         touchUnum_ = ball.lastTouchUnum;
         touchSide_ = ball.lastTouchSide;
         if (mode == "PlayOn") {
@@ -168,6 +162,7 @@ private:
         }
         const bool ours = EndsWith(mode, "_Left") || EndsWith(mode, "_Right");
         if (ours && mode.rfind("KickOff", 0) != 0 && mode.rfind("Goal_", 0) != 0) StartSetPiece(mode);
+        if (!setPieces().empty() && lastMode_ == setPieces().back().mode && mode == "PlayOn") TakeSetPiece();
     }
 
     void CheckSpots(Side a, const Spot (&ta)[12], Side b, const Spot (&tb)[12]) {
@@ -175,22 +170,29 @@ private:
         figures.beamsChecked += 22;
     }
 
-    // Goal kicks are the keeper's; throw-ins and corners its side's player nearest to
-    // the ball (the team's own ranking, judged here by distance).
     void StartSetPiece(const std::string& mode) {
-        SetPiece sp{mode, EndsWith(mode, "Left") ? Side::Left : Side::Right, 1, match_.GameTime()};
-        if (mode.rfind("goal_kick", 0) != 0) {
-            const practice::BallInfo ball = match_.Ball();
-            double best = 1e9;
-            for (const practice::RobotInfo& r : match_.Robots()) {
-                const double d = std::hypot(r.x - ball.x, r.y - ball.y);
-                if (r.side == sp.side && d < best) {
-                    best = d;
-                    sp.taker = r.unum;
-                }
+        setPieces().push_back(SetPiece{mode, EndsWith(mode, "Left") ? Side::Left : Side::Right, 0, match_.GameTime()});
+    }
+
+    // The ball has moved: taken by the last toucher (a second touch by the same player
+    // leaves no change to see). Goal kicks are the keeper's; throw-ins and corners its
+    // side's player nearest to the ball (the team's ranking, judged here by distance).
+    void TakeSetPiece() {
+        SetPiece& sp = setPieces().back();
+        const practice::BallInfo ball = match_.Ball();
+        sp.firstTouch = ball.lastTouchUnum;
+        sp.firstTouchSide = ball.lastTouchSide;
+        sp.touchSec = match_.GameTime();
+        sp.taker = 1;
+        if (sp.mode.rfind("goal_kick", 0) == 0) return;
+        double best = 1e9;
+        for (const practice::RobotInfo& r : match_.Robots()) {
+            const double d = std::hypot(r.x - ball.x, r.y - ball.y);
+            if (r.side == sp.side && d < best) {
+                best = d;
+                sp.taker = r.unum;
             }
         }
-        setPieces().push_back(sp);
     }
 
     practice::Match& match_;
@@ -253,11 +255,16 @@ TEST(Game, AgentAgainstAgentAltElevenEach) {
     match.Close();
 
     const GameFigures& f = watch.figures;
-    int setPiecesByTaker = 0, setPiecesTouched = 0;
+    // The opponent plays a set piece as open play, and nothing on the pitch keeps it away.
+    int setPiecesByTaker = 0, setPiecesTouched = 0, setPiecesByOpponent = 0;
     for (const SetPiece& sp : f.setPieces) {
         if (sp.firstTouch == 0) continue;
+        if (sp.firstTouchSide != sp.side) {
+            ++setPiecesByOpponent;
+            continue;
+        }
         ++setPiecesTouched;
-        if (sp.firstTouchSide == sp.side && sp.firstTouch == sp.taker) ++setPiecesByTaker;
+        if (sp.firstTouch == sp.taker) ++setPiecesByTaker;
     }
     std::printf("[figures] %.0f s: score %d:%d, touches home %d away %d, nobody within 1 m %.1f of %.1f s play\n",
                 seconds, match.Score(Side::Left), match.Score(Side::Right), Touches(match, "Home"),
@@ -266,8 +273,8 @@ TEST(Game, AgentAgainstAgentAltElevenEach) {
                 "forward\n",
                 f.beamsOnSpot, f.beamsChecked, f.kickOffTouchOwnSide ? "the kicking side's" : "the opponent's",
                 f.kickOffToucher, f.kickOffForwardSpeed);
-    std::printf("[figures] set pieces %zu, touched %d, first touch by the named taker %d\n", f.setPieces.size(),
-                setPiecesTouched, setPiecesByTaker);
+    std::printf("[figures] set pieces %zu: taken by the kicking side %d (by the named taker %d), by the opponent %d\n",
+                f.setPieces.size(), setPiecesTouched, setPiecesByTaker, setPiecesByOpponent);
     for (const SetPiece& sp : f.setPieces)
         std::printf("[figures]   %s at %.1f s: taker %d, first touch %s %d after %.1f s\n", sp.mode.c_str(),
                     sp.startSec, sp.taker, sp.firstTouchSide == Side::Left ? "left" : "right", sp.firstTouch,
