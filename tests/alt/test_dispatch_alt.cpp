@@ -1,7 +1,7 @@
 // agent_alt's dispatcher: the opponent's goal kick is open play, its handler is empty, and
 // numbers 8 and 9 both play forward support.
 #include "runtime/variant.h"
-#include "behaviour/test_decision_scene.h"
+#include "support/decision_scene.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "motion/keyframes.h"
-#include "behaviour/test_decision_scene.h"
+#include "support/decision_scene.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // ball, the approach bands and the kick; and the forwards at the opponent's goal kick.
 #include <cmath>
 
-#include "behaviour/test_decision_scene.h"
+#include "support/decision_scene.h"
 
 namespace {
 
