@@ -98,6 +98,26 @@ int Script::Wait(int timeoutMs) {
 
 std::string Script::Output() const { return ReadFile(outPath_); }
 
+void Script::Signal(int sig) {
+    if (pid_ > 0) kill(pid_, sig);
+}
+
+std::vector<std::string> Script::WaitForLines(const std::string& needle, size_t count,
+                                              int timeoutMs) {
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    std::vector<std::string> found;
+    do {
+        found.clear();
+        std::istringstream in(Output());
+        for (std::string line; std::getline(in, line);) {
+            if (line.find(needle) != std::string::npos) found.push_back(line);
+        }
+        if (found.size() >= count) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    } while (Clock::now() < deadline);
+    return found;
+}
+
 void AdoptOrphans() { prctl(PR_SET_CHILD_SUBREAPER, 1); }
 
 std::vector<int> ReapAll(const std::vector<pid_t>& pids, int timeoutMs) {

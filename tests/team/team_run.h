@@ -44,6 +44,9 @@ public:
     int Status() const { return status_; }
     std::string Output() const;
     pid_t Pid() const { return pid_; }  // -1 once reaped
+    void Signal(int sig);
+    // Waits until the output holds `count` lines containing `needle`; those lines.
+    std::vector<std::string> WaitForLines(const std::string& needle, size_t count, int timeoutMs);
 
 private:
     pid_t pid_ = -1;

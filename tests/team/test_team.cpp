@@ -1,9 +1,11 @@
-// The team scripts from an installed team folder, against a loopback pitch: who
+// The team scripts from an installed team folder, against the practice pitch and a
+// small loopback pitch of the test's own: who
 // connects, what the scripts refuse, and that kill.sh ends exactly its own players.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <unistd.h>
 
 #include "pitch.h"
@@ -68,20 +70,27 @@ protected:
 
 }  // namespace
 
-TEST_F(TeamScripts, StartsElevenInOrderAndKillEndsExactlyThoseCleanly) {
+TEST_F(TeamScripts, StartsElevenOnThePracticePitchAndKillEndsExactlyThoseCleanly) {
     teams = {"Blue"};
-    // Same program, same team name, not started by the script: kill.sh must not touch it.
+    Script server("-c", {"exec '" + folder.Dir() + "/practice_server' --port=0"});
+    const auto listening = server.WaitForLines("listening on 127.0.0.1:", 1, 5000);
+    ASSERT_EQ(listening.size(), 1u) << server.Output();
+    const std::string port = listening[0].substr(listening[0].rfind(':') + 1);
+    // Same program and team name, not started by the script: kill.sh must not touch it.
     Script decoy("-c", {Exec("agent", "--teamname=Blue")});
     ASSERT_TRUE(pitch.WaitForArrivals(1, 5000));
 
+    // The pitch runs from the first player on, so only the pause keeps them in order.
     std::string out;
-    ASSERT_EQ(Run("start.sh", {"127.0.0.1", Port(), "Blue"}, &out), 0) << out;
+    ASSERT_EQ(Run("start.sh", {"127.0.0.1", port, "Blue"}, &out, {{"CORVANE_START_PAUSE", "0.2"}}),
+              0) << out;
     EXPECT_EQ(CountLines(out, "started agent "), 11u) << out;
-    ASSERT_TRUE(pitch.WaitForArrivals(12, 10000));
-    const auto arrivals = pitch.Arrivals();
+    const auto connects = server.WaitForLines(" connect ", 11, 10000);
+    ASSERT_EQ(connects.size(), 11u) << server.Output();
     for (int unum = 1; unum <= 11; ++unum) {
-        EXPECT_EQ(arrivals[unum].unum, unum);
-        EXPECT_EQ(arrivals[unum].team, "Blue");
+        const std::string& line = connects[unum - 1];
+        EXPECT_NE(line.find("team=Blue unum=" + std::to_string(unum) + " "), std::string::npos)
+            << line;
     }
     const auto pids = folder.Pids("Blue");
     ASSERT_EQ(pids.size(), 11u);
@@ -97,6 +106,9 @@ TEST_F(TeamScripts, StartsElevenInOrderAndKillEndsExactlyThoseCleanly) {
     EXPECT_LT(seconds, 3.0);
     EXPECT_NE(access(folder.PidFile("Blue").c_str(), F_OK), 0);
     EXPECT_FALSE(decoy.Done()) << "the decoy was stopped";
+    server.Signal(SIGINT);
+    EXPECT_EQ(server.Wait(10000), 0);
+    EXPECT_EQ(CountLines(server.Output(), "AGENT team=Blue"), 11u) << server.Output();
 }
 
 TEST_F(TeamScripts, RefusesARunningTeamOfTheSameNameAndAMissingProgram) {
@@ -207,7 +219,7 @@ TEST_F(TeamScripts, MovedFolderRunsTheAltProgramFromAnyDirectory) {
 TEST(TeamFolderPrograms, NeedNothingButTheCLibrary) {
     TeamFolder folder;
     ASSERT_TRUE(folder.Installed());
-    for (const char* program : {"agent", "agent_alt", "motion_probe"}) {
+    for (const char* program : {"agent", "agent_alt", "motion_probe", "practice_server"}) {
         const std::string cmd = "readelf -d '" + folder.Dir() + "/" + program + "' | grep NEEDED";
         FILE* p = popen(cmd.c_str(), "r");
         std::string needed;
