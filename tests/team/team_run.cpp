@@ -118,6 +118,24 @@ std::vector<std::string> Script::WaitForLines(const std::string& needle, size_t 
     return found;
 }
 
+PracticePitch::PracticePitch(const std::string& folderDir)
+    : server_("-c", {"exec '" + folderDir +
+                     "/practice_server' --port=0 --agents=0 --realtime --game-length=36000"}) {
+    const auto listening = server_.WaitForLines("listening on 127.0.0.1:", 1, 5000);
+    if (!listening.empty()) port_ = listening[0].substr(listening[0].rfind(':') + 1);
+}
+
+PracticePitch::~PracticePitch() { Stop(); }
+
+std::vector<std::string> PracticePitch::Connects(size_t count, int timeoutMs) {
+    return server_.WaitForLines(" connect team=", count, timeoutMs);
+}
+
+int PracticePitch::Stop() {
+    server_.Signal(SIGINT);
+    return server_.Wait(10000);
+}
+
 void AdoptOrphans() { prctl(PR_SET_CHILD_SUBREAPER, 1); }
 
 std::vector<int> ReapAll(const std::vector<pid_t>& pids, int timeoutMs) {

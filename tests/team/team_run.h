@@ -54,6 +54,23 @@ private:
     std::string outPath_;
 };
 
+// The folder's practice_server on a free loopback port, paced at 50 Hz and with a game
+// long enough to outlast any test; interrupted at the end.
+class PracticePitch {
+public:
+    explicit PracticePitch(const std::string& folderDir);
+    ~PracticePitch();
+    const std::string& Port() const { return port_; }
+    // The "connect" events of the log (in order), once `count` are there or time is up.
+    std::vector<std::string> Connects(size_t count, int timeoutMs = 10000);
+    int Stop();  // interrupts it; its exit status
+    std::string Output() const { return server_.Output(); }
+
+private:
+    Script server_;
+    std::string port_;
+};
+
 // Makes this process the parent of orphans it started, so players outlive start.sh as
 // children of the test. Call before the first script.
 void AdoptOrphans();

@@ -1,5 +1,4 @@
-// The team scripts from an installed team folder, against the practice pitch and a
-// small loopback pitch of the test's own: who
+// The team scripts from an installed team folder against its practice pitch: who
 // connects, what the scripts refuse, and that kill.sh ends exactly its own players.
 #include <gtest/gtest.h>
 
@@ -8,7 +7,6 @@
 #include <csignal>
 #include <unistd.h>
 
-#include "pitch.h"
 #include "team_run.h"
 
 namespace {
@@ -33,16 +31,19 @@ bool HasArg(pid_t pid, const std::string& arg) {
 class TeamScripts : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { teamrun::AdoptOrphans(); }
-    void SetUp() override { ASSERT_TRUE(folder.Installed()) << "cmake --install failed"; }
+    void SetUp() override {
+        ASSERT_TRUE(folder.Installed()) << "cmake --install failed";
+        ASSERT_FALSE(pitch.Port().empty()) << pitch.Output();
+    }
     void TearDown() override {
         for (const std::string& team : teams) teamrun::KillAll(folder.Pids(team));
     }
 
     std::string Path(const std::string& script) const { return folder.Dir() + "/" + script; }
-    std::string Port() const { return std::to_string(pitch.Port()); }
-    // A shell command line that becomes the folder's program, connected to the pitch.
-    std::string Exec(const std::string& program, const std::string& teamOption) const {
-        return "exec '" + folder.Dir() + "/" + program + "' --port=" + Port() + " " + teamOption;
+    std::string Port() const { return pitch.Port(); }
+    // A shell command line that becomes the folder's program, connected to `port`.
+    std::string Exec(const std::string& port, const std::string& teamOption) const {
+        return "exec '" + folder.Dir() + "/agent' --port=" + port + " " + teamOption;
     }
     int Run(const std::string& script, const std::vector<std::string>& args, std::string* out = nullptr,
             const std::vector<std::pair<std::string, std::string>>& env = kQuickStart) {
@@ -63,8 +64,8 @@ protected:
         return statuses;
     }
 
-    teampitch::Pitch pitch;
     TeamFolder folder;
+    teamrun::PracticePitch pitch{folder.Dir()};
     std::vector<std::string> teams;
 };
 
@@ -72,21 +73,18 @@ protected:
 
 TEST_F(TeamScripts, StartsElevenOnThePracticePitchAndKillEndsExactlyThoseCleanly) {
     teams = {"Blue"};
-    Script server("-c", {"exec '" + folder.Dir() + "/practice_server' --port=0"});
-    const auto listening = server.WaitForLines("listening on 127.0.0.1:", 1, 5000);
-    ASSERT_EQ(listening.size(), 1u) << server.Output();
-    const std::string port = listening[0].substr(listening[0].rfind(':') + 1);
     // Same program and team name, not started by the script: kill.sh must not touch it.
-    Script decoy("-c", {Exec("agent", "--teamname=Blue")});
-    ASSERT_TRUE(pitch.WaitForArrivals(1, 5000));
+    teamrun::PracticePitch elsewhere(folder.Dir());
+    Script decoy("-c", {Exec(elsewhere.Port(), "--teamname=Blue")});
+    ASSERT_EQ(elsewhere.Connects(1).size(), 1u) << elsewhere.Output();
 
     // The pitch runs from the first player on, so only the pause keeps them in order.
     std::string out;
-    ASSERT_EQ(Run("start.sh", {"127.0.0.1", port, "Blue"}, &out, {{"CORVANE_START_PAUSE", "0.2"}}),
+    ASSERT_EQ(Run("start.sh", {"127.0.0.1", Port(), "Blue"}, &out, {{"CORVANE_START_PAUSE", "0.2"}}),
               0) << out;
     EXPECT_EQ(CountLines(out, "started agent "), 11u) << out;
-    const auto connects = server.WaitForLines(" connect ", 11, 10000);
-    ASSERT_EQ(connects.size(), 11u) << server.Output();
+    const auto connects = pitch.Connects(11);
+    ASSERT_EQ(connects.size(), 11u) << pitch.Output();
     for (int unum = 1; unum <= 11; ++unum) {
         const std::string& line = connects[unum - 1];
         EXPECT_NE(line.find("team=Blue unum=" + std::to_string(unum) + " "), std::string::npos)
@@ -106,9 +104,8 @@ TEST_F(TeamScripts, StartsElevenOnThePracticePitchAndKillEndsExactlyThoseCleanly
     EXPECT_LT(seconds, 3.0);
     EXPECT_NE(access(folder.PidFile("Blue").c_str(), F_OK), 0);
     EXPECT_FALSE(decoy.Done()) << "the decoy was stopped";
-    server.Signal(SIGINT);
-    EXPECT_EQ(server.Wait(10000), 0);
-    EXPECT_EQ(CountLines(server.Output(), "AGENT team=Blue"), 11u) << server.Output();
+    EXPECT_EQ(pitch.Stop(), 0);
+    EXPECT_EQ(CountLines(pitch.Output(), "AGENT team=Blue"), 11u) << pitch.Output();
 }
 
 TEST_F(TeamScripts, RefusesARunningTeamOfTheSameNameAndAMissingProgram) {
@@ -126,8 +123,7 @@ TEST_F(TeamScripts, RefusesARunningTeamOfTheSameNameAndAMissingProgram) {
     EXPECT_EQ(Run("start.sh", {"--alt", "127.0.0.1", Port(), "Green"}, &out), 1);
     EXPECT_NE(out.find("agent_alt is missing"), std::string::npos) << out;
     EXPECT_EQ(access(folder.PidFile("Green").c_str(), F_OK), -1);
-    EXPECT_TRUE(pitch.WaitForArrivals(1, 5000));
-    EXPECT_EQ(pitch.Arrivals().size(), 1u);  // nothing else was started
+    EXPECT_EQ(pitch.Connects(2, 1000).size(), 1u);  // nothing else was started
 }
 
 TEST_F(TeamScripts, ArgumentsThatCannotWorkAreRefusedBeforeAnythingStarts) {
@@ -162,8 +158,8 @@ TEST_F(TeamScripts, PlayersThatCannotConnectMakeTheStartFail) {
 TEST_F(TeamScripts, StalePidsThatBelongToOtherProgramsAreLeftAlone) {
     teams = {"Stale"};
     Script other("-c", {"exec sleep 30"});
-    Script otherTeam("-c", {Exec("agent", "--teamname=Others")});
-    ASSERT_TRUE(pitch.WaitForArrivals(1, 5000));
+    Script otherTeam("-c", {Exec(Port(), "--teamname=Others")});
+    ASSERT_EQ(pitch.Connects(1).size(), 1u);
     ASSERT_EQ(Run("start_penalty_kicker.sh", {"127.0.0.1", Port(), "Stale"}), 0);
     const pid_t kicker = folder.Pids("Stale").at(0);
     // As if the pid file had outlived its players and their pids had been reused.
@@ -186,14 +182,15 @@ TEST_F(TeamScripts, PenaltyScriptsStartNumberOneInTheirMode) {
     teams = {"Kick", "Keep"};
     ASSERT_EQ(Run("start_penalty_kicker.sh", {"127.0.0.1", Port(), "Kick"}), 0);
     ASSERT_EQ(Run("start_penalty_goalie.sh", {"127.0.0.1", Port(), "Keep"}), 0);
-    ASSERT_TRUE(pitch.WaitForArrivals(2, 5000));
+    const auto connects = pitch.Connects(2);
+    ASSERT_EQ(connects.size(), 2u) << pitch.Output();
     const pid_t kicker = folder.Pids("Kick").at(0);
     const pid_t keeper = folder.Pids("Keep").at(0);
     EXPECT_TRUE(HasArg(kicker, "--penaltyattacker") && HasArg(kicker, "--unum=1"));
     EXPECT_FALSE(HasArg(kicker, "--penaltykeeper"));
     EXPECT_TRUE(HasArg(keeper, "--penaltykeeper") && HasArg(keeper, "--unum=1"));
     EXPECT_FALSE(HasArg(keeper, "--penaltyattacker"));
-    for (const auto& a : pitch.Arrivals()) EXPECT_EQ(a.unum, 1) << a.team;
+    for (const auto& line : connects) EXPECT_NE(line.find(" unum=1 "), std::string::npos) << line;
     EXPECT_NE(access((folder.Dir() + "/logs/Kick_kicker.log").c_str(), F_OK), -1);
     EXPECT_NE(access((folder.Dir() + "/logs/Keep_goalie.log").c_str(), F_OK), -1);
 }
@@ -205,7 +202,7 @@ TEST_F(TeamScripts, MovedFolderRunsTheAltProgramFromAnyDirectory) {
     env.push_back({"CORVANE_AGENT", "agent_alt"});
     Script start(Path("start.sh"), {"127.0.0.1", Port(), "Moved"}, env, "/tmp");
     ASSERT_EQ(start.Wait(), 0) << start.Output();
-    ASSERT_TRUE(pitch.WaitForArrivals(11, 10000));
+    ASSERT_EQ(pitch.Connects(11).size(), 11u) << pitch.Output();
     const auto pids = folder.Pids("Moved");
     ASSERT_EQ(pids.size(), 11u);
     EXPECT_EQ(teamrun::CommandLine(pids[0]).at(0), folder.Dir() + "/agent_alt");
