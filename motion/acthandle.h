@@ -68,8 +68,12 @@ private:
         float m_fHeadAngle = 5.0f;  // pan speed while scanning
     };
 
+    // The number writers fill a buffer of kNumberTextSize characters and return its end.
+    static constexpr int kNumberTextSize = 32;
+    static char* WriteNumber(char* text, double v);
+    static char* WriteHundredths(char* text, int hundredths);
+    static char* WriteSpeed(char* text, double v);
     static void AppendNumber(std::string& out, double v);
-    static void AppendSpeed(std::string& out, double v);
     void AppendJointClauses();
     void AppendSayClause();
     bool PlayMotion(const keyframe::Motion& motion);
