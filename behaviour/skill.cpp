@@ -75,4 +75,6 @@ bool Skill::ClimbOnGround(bool bClear) {
 void Skill::ClearAll() {
     Climb(true);
     ClimbOnGround(true);
+    WalkToFree(Vector(), true);
+    WalkDefend(Vector(), true);
 }

@@ -111,10 +111,9 @@ public:
         int missTime = 0;  // cycles without the ball
     };
     struct SearchBallState {
-        bool bFirstCall = true;  // the stance has not been prepared yet
         int iState = 1;          // 1 to 9
         bool bIsInit = false;
-        bool bIsReset = false;
+        bool bIsReset = false;  // the stance has been prepared (first call of the process)
         double dTargetAngle = 0.0;  // degrees
         double dAngle = 0.0;        // degrees
     };
