@@ -40,6 +40,7 @@ ActHandle::ActHandle() {
     for (int id = 0; id < kJointCount; ++id) HJControl[id].sName = kEffectorName[id];
     m_sCommand.reserve(512);
     m_sSay.reserve(64);
+    m_sSayPayload.reserve(kSayPayloadLength);
 }
 
 void ActHandle::ClearControl() {
@@ -150,8 +151,9 @@ void ActHandle::AppendJointClauses() {
 }
 
 void ActHandle::AppendSayClause() {
+    wm._GenerateSayInformationGK(m_sSayPayload);
     m_sSay.assign("(say ");
-    m_sSay += wm._GenerateSayInformationGK();
+    m_sSay += m_sSayPayload;
     m_sSay += ')';
     if (m_sSay.size() + m_sCommand.size() > kMaxCommandLength) {
         std::cout << "Send too long message, ignore say info" << m_sSay.size() << ",  "

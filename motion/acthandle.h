@@ -85,6 +85,7 @@ private:
 
     std::string m_sCommand;  // this cycle's effector message
     std::string m_sSay;      // this cycle's say clause
+    std::string m_sSayPayload;  // the goalkeeper payload, rebuilt in place every cycle
     std::string m_sBeam;
     int iErrNum = 0;         // consecutive cycles with silent legs
     int iBeamedNum = 0;      // beams sent in the current counted series

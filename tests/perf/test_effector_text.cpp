@@ -10,7 +10,7 @@
 #include <string>
 
 #include "behaviour/decision.h"
-#include "cycle_driver.h"
+#include "bench/cycle_cases.h"
 #include "motion/3dlip.h"
 #include "motion/acthandle.h"
 #include "runtime/corvane.h"
@@ -73,17 +73,18 @@ void DriveWalkAndScan() {
 }
 
 void ReplayEveryRecording(Drive drive, int unum) {
-    for (const std::string& name : perf::RecordingNames()) {
-        const std::vector<std::string> lines = perf::LoadRecording(name);
+    for (const char* name : {"session_single.txt", "session_players.txt", "session_fall_back.txt",
+                             "session_hear.txt"}) {
+        const std::vector<std::string> lines = LoadSession(name);
         ASSERT_FALSE(lines.empty()) << name;
-        perf::StartAgent();
+        cycles::StartAgent();
         ReferenceWriter reference;
         for (size_t i = 0; i < lines.size(); ++i) {
-            perf::BeginCycle(lines[i]);
+            cycles::BeginCycle(lines[i]);
             wm.m_iUnum = unum;
             drive();
             const std::string joints = reference.JointText(ACT.HJControl);
-            const std::string where = name + ":" + std::to_string(i + 1);
+            const std::string where = std::string(name) + ":" + std::to_string(i + 1);
             ExpectJointTextThenSay(ACT.MakeCommand(), joints, where.c_str());
             if (testing::Test::HasFailure()) return;
         }
