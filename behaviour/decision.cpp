@@ -1,18 +1,306 @@
-// Decision dispatcher. Placeholder until the play-mode handlers land: stands still.
-// Global: `decision` (corvane.cpp).
+// Decision dispatcher: a fallen robot gets up, the head is pointed, and each play mode has
+// its handler; beams before kick-off and after goals, roles, kick-off, open play, the dive.
+// Global: `decision`. Reads `wm`, `gAltBuild`; writes wm's roles, drives `skill`, `Lip`,
+// `ACT` (and through it `timer`).
 #include "behaviour/decision.h"
+
+#include <cmath>
+#include <iostream>
+
+#include "behaviour/skill.h"
+#include "motion/3dlip.h"
+#include "motion/acthandle.h"
+#include "runtime/corvane.h"
+#include "runtime/variant.h"
+
+namespace {
+
+struct BeamSpot {
+    double x, y, rotDeg;  // team frame, metres; beam rotation, degrees
+};
+
+constexpr int kMaxUnum = 11;
+constexpr int kTakerUnum = 9;  // stands at the ball for our kick-off
+
+// Indexed by uniform number; entry 0 is the place of every number without one. The
+// taker's entry is unused: its place depends on the game time (kTakerSpots).
+constexpr BeamSpot kKickOffSpots[kMaxUnum + 1] = {
+    {0, 0, 0},       {-15, 0, 0},      {-13, 1.7, 0}, {-13, -1.7, 0}, {-10.5, 2.5, 0},
+    {-9.5, 0, 0},    {-10.5, -2.5, 0}, {-1, 1.3, 0},  {-1, -1.3, 0},  {0, 0, 0},
+    {-2, 1.7, 0},    {-2, -1.7, 0}};
+// The taker's place by k = whole tens of game seconds modulo 4 (rows 0, 1, 2, then 3 or
+// anything else); the last row differs after a conceded goal.
+constexpr BeamSpot kTakerSpotsBeforeKickOff[4] = {
+    {-0.15, 0.025, 0}, {-0.14, 0.08, -20}, {-0.15, -0.02, 20}, {-0.15, 0.025, 0}};
+constexpr BeamSpot kTakerSpotsGoalOpp[4] = {
+    {-0.15, 0.025, 0}, {-0.14, 0.08, -20}, {-0.15, -0.02, 20}, {-0.15, -0.02, 20}};
+// After our goal the opponent kicks off: everybody stands back from the centre circle.
+constexpr BeamSpot kGoalUsSpots[kMaxUnum + 1] = {
+    {0, 0, 0},     {-15, 0, 0},  {-12, 2.3, 0}, {-12, -2.3, 0}, {-9, 3, 0}, {-7.5, 0, 0},
+    {-9, -3, 0},   {-0.2, 2.5, 0}, {-0.2, -2.5, 0}, {-2.25, 0, 0}, {-2, 4, 0}, {-2, -4, 0}};
+constexpr PLAYER_ROLE kRoles[kMaxUnum + 1] = {
+    PR_Goalie,     PR_Goalie,     PR_DefendLeft, PR_DefendRight, PR_LeftRear,    PR_MiddleRear,
+    PR_RightRear,  PR_LeftFront,  PR_RightFront, PR_MiddleFront, PR_LeftForward, PR_RightForward};
+const Vector kPenaltyAttackerSpot(-0.5, 0, 0);
+
+constexpr int kBeamRepeats = 10;
+constexpr double kGoalBeamRepeatSec = 2.3;
+constexpr double kCatchJudgeDistance = -5.5;
+constexpr double kKeeperFacingDeg = 30.0;
+constexpr double kDiveSideBandY = 3.0;
+constexpr double kPenaltyAimFromX = 12.0;
+constexpr double kPenaltyKickFromX = 13.0;
+constexpr double kPenaltyDribbleAdoptDeg = 15.0;
+
+using Handler = void (Decision::*)();
+// Indexed by TPlayMode; null: the mode has no handler.
+constexpr Handler kHandlers[PM_None + 1] = {
+    &Decision::BeforeKickOff, &Decision::KickOffUs,    &Decision::KickOffOpp,
+    &Decision::PlayOn,        &Decision::KickInUs,     &Decision::KickInOpp,
+    &Decision::CornerKickUs,  &Decision::CornerKickOpp, &Decision::GoalKickUs,
+    &Decision::GoalKickOpp,   nullptr,                 nullptr,
+    nullptr,                  &Decision::GoalUs,       &Decision::GoalOpp,
+    nullptr,                  nullptr,                 nullptr};
+
+Handler HandlerFor(TPlayMode mode) {
+    if (mode < PM_BeforeKickOff || mode > PM_None) return nullptr;
+    if (gAltBuild && mode == PM_GoalKickOpp) return &Decision::PlayOn;
+    return kHandlers[mode];
+}
+
+bool KnownUnum(int unum) { return unum >= 1 && unum <= kMaxUnum; }
+
+Vector ToBeam(const BeamSpot& spot) { return Vector(spot.x, spot.y, spot.rotDeg); }
+
+// Computed in double throughout: a game time that does not fit an int (or is not a
+// number) lands in the last row instead of an undefined conversion.
+int TakerRow() {
+    const double k = std::fmod(std::trunc(wm.m_dGameTime / 10.0), 4.0);
+    if (k == 0.0 || k == 1.0 || k == 2.0) return static_cast<int>(k);
+    return 3;
+}
+
+Vector KickOffSpot(const BeamSpot (&takerSpots)[4]) {
+    if (wm.m_iUnum == kTakerUnum) return ToBeam(takerSpots[TakerRow()]);
+    return ToBeam(kKickOffSpots[KnownUnum(wm.m_iUnum) ? wm.m_iUnum : 0]);
+}
+
+// The keeper's dive test, shared by the goalkeeper's situation and the penalty keeper.
+bool ShouldDive(bool bNeedCatchBall, int oppNum) {
+    if (wm.m_FallState != FALL_NONE) return false;
+    if (!(wm.m_vBallPos.Vx > wm.m_vSelfPos.Vx)) return false;
+    const double faceDeg = wm.GetFaceAngInGlobalEx();
+    if (!(faceDeg > -kKeeperFacingDeg && faceDeg < kKeeperFacingDeg)) return false;
+    if (!KnownUnum(oppNum)) return false;
+    if (!(wm.m_vOpponent[oppNum - 1].vAveragePos.Vx > wm.m_vBallPos.Vx)) return false;
+    return bNeedCatchBall;
+}
+
+// A handler's key: the play mode, whether this player takes the set piece in it, or the
+// get-up. Modes sharing a handler still count apart: a mode change cuts a motion too.
+int RouteFor(TPlayMode mode, bool gettingUp) {
+    if (gettingUp) return -2;
+    bool kicker = false;
+    if (mode == PM_KickInUs || mode == PM_CornerKickUs) kicker = Decision::IsNearestToBall();
+    if (mode == PM_GoalKickUs) kicker = wm.m_PlayerRole == PR_Goalie;
+    return static_cast<int>(mode) * 2 + (kicker ? 1 : 0);
+}
+
+// Beams after a goal, again every 2.3 s of game time while the mode lasts (a robot
+// pushed off its place, or a beam the server missed).
+void BeamAfterGoal(Decision& d, const Vector& spot) {
+    if (d.bBeamOver && wm.m_dGameTime - d.beamTime <= kGoalBeamRepeatSec) {
+        Lip.Prepare(0, false);
+        d.Clear();
+        return;
+    }
+    d.beamTime = wm.m_dGameTime;
+    d.bBeamOver = ACT.Beam(spot, kBeamRepeats, false);
+    d.Clear();
+}
+
+void PenaltyAttacker(Decision& d) {
+    Decision::PlayOnState& st = d.m_PlayOn;
+    const double x = wm.m_vSelfPos.Vx;
+    // Aimed on the first cycle past the band's lower edge, so that a position estimate
+    // that jumps over the band still aims at the goal and not at the field origin.
+    if (x > kPenaltyAimFromX && !st.bCaledKickPos) {
+        st.KickPos = d.JudgeWayToShoot();
+        if (st.KickPos.Vx == 0) st.KickPos = Vector(wm.m_dFieldLength * 0.5, wm.m_dGoalWidth * 0.5, 0);
+        st.bCaledKickPos = true;
+    }
+    if (x < kPenaltyKickFromX) {
+        skill.WalkDribble(wm.m_vOppGoalPos, kPenaltyDribbleAdoptDeg, false);
+    } else {
+        skill.ReadyForKick_New(st.KickPos, false, false);
+    }
+}
+
+// Dribbles while the checks allow it; after repeated failures re-positions behind the
+// ball (attack formation 0) until the checks pass again.
+void BallCarrier(Decision& d) {
+    bool dribbleOk = false;
+    if (d.m_PlayOn.adjusting > 4) {
+        d.AttackFormation(0);
+        dribbleOk = skill.canDribble(true);
+    } else {
+        skill.dribbleFromBack();
+        dribbleOk = skill.canDribble(false);
+    }
+    d.m_PlayOn.adjusting = Decision::NextAdjusting(d.m_PlayOn.adjusting, dribbleOk);
+}
+
+}  // namespace
+
+// Before the server has told us our number the ranking is empty as well (number 0), and
+// the two must not be taken for a match.
+bool Decision::IsNearestToBall() { return wm.m_iUnum != 0 && wm.GetNearestTeamMateNum() == wm.m_iUnum; }
 
 Decision::Decision() : bRoleSign(false), beamTime(0.0), lastPlayMode(PM_None), nowPlayMode(PM_None) {}
 
-void Decision::Do() {}
-void Decision::Clear() {}
-void Decision::UpdateSituation() {}
-void Decision::BeforeKickOff() {}
-void Decision::KickOffUs() {}
-void Decision::KickOffOpp() {}
-void Decision::PlayOn() {}
-void Decision::KickInOpp() {}
-void Decision::CornerKickOpp() {}
-void Decision::GoalUs() {}
-void Decision::GoalOpp() {}
-void Decision::CatchBall() {}
+void Decision::Do() {
+    const TPlayMode mode = wm.PlayState;
+    const bool fallen = wm.m_FallState != FALL_NONE;
+    const bool gettingUp = fallen && mode != PM_BeforeKickOff && mode != PM_GoalUs && mode != PM_GoalOpp;
+
+    // The shared key-frame timer belongs to whichever motion runs; one cut off by a change
+    // of handler would make the next motion start mid-table or end at once.
+    const int route = RouteFor(mode, gettingUp);
+    if (route != m_Dispatch.lastRoute && timer.IsTimerRun()) ACT.ClearAll();
+    m_Dispatch.lastRoute = route;
+
+    if (gettingUp) {
+        if (skill.Climb(false)) Clear();
+        return;
+    }
+    if (mode != PM_KickOffUs && mode != PM_GoalOpp && !IsNearestToBall()) ACT.TurnHead();
+    if (mode != nowPlayMode) {
+        lastPlayMode = nowPlayMode;
+        nowPlayMode = mode;
+        if (mode == PM_KickOffUs) m_KickOff.bKicked = false;
+    }
+    if (const Handler handler = HandlerFor(mode)) (this->*handler)();
+}
+
+void Decision::Clear() {
+    bCalcShootPos = false;
+    bCalcDribblePos = false;
+    skill.WalkDefend(Vector(), true);
+    skill.WalkDribble(Vector(), 0.0, true);
+    skill.ReadyForKick_New(Vector(), false, true);
+}
+
+void Decision::UpdateSituation() {
+    Vector vKickerPos, vAveBallPos;
+    const bool bNeedCatchBall = Golie_CatchJudge_new(vKickerPos, vAveBallPos, kCatchJudgeDistance);
+    const int oppNum = NearBallOppNum();
+    const PLAYER_ROLE role = wm.m_PlayerRole;
+    const bool defender = role == PR_DefendLeft || role == PR_DefendRight;
+    if (IsNearestToBall()) {
+        Situation_Decision = defender ? DEFEND : ATTACK;
+    } else if (defender) {
+        Situation_Decision = DEFEND;
+    } else if (role == PR_Goalie) {
+        Situation_Decision = ShouldDive(bNeedCatchBall, oppNum) ? CATCHBALL : DEFEND;
+    } else {
+        Situation_Decision = FORMATION;
+    }
+}
+
+void Decision::BeforeKickOff() {
+    if (Lip.Prepare(0, false) && !bBeamOver) {
+        const Vector spot =
+            bPenaltyAttacker && wm.m_iUnum == 1 ? kPenaltyAttackerSpot : KickOffSpot(kTakerSpotsBeforeKickOff);
+        bBeamOver = ACT.Beam(spot, kBeamRepeats, false);
+    } else {
+        Lip.Prepare(0, false);
+    }
+    if (!bPenaltyAttacker && !bRoleSign && wm.m_iUnum != 0) {
+        bRoleSign = true;
+        for (int unum = 1; unum <= kMaxUnum; ++unum) wm.m_AryPlayerRole[unum] = kRoles[unum];
+        if (KnownUnum(wm.m_iUnum)) {
+            wm.m_PlayerRole = kRoles[wm.m_iUnum];
+        } else {
+            std::cout << "Error Player Number!" << std::endl;
+        }
+    }
+    Clear();
+}
+
+void Decision::KickOffUs() {
+    if (bPenaltyAttacker && wm.m_iUnum == 1) {
+        skill.WalkDribble(wm.m_vOppGoalPos, kPenaltyDribbleAdoptDeg, false);
+    } else if (wm.m_PlayerRole != PR_MiddleFront) {
+        BeforeKickOff();
+    } else if ((lastPlayMode == PM_BeforeKickOff || lastPlayMode == PM_GoalOpp) && !m_KickOff.bKicked) {
+        // Blind: the taker was beamed to the ball. Once is enough; a kick that left the
+        // ball in place is followed up with eyes open.
+        if (ACT.BigKick()) m_KickOff.bKicked = true;
+    } else {
+        KickInUs();
+    }
+}
+
+void Decision::KickOffOpp() {
+    Lip.Prepare(0, false);
+    bBeamOver = false;
+}
+
+int Decision::NextAdjusting(int adjusting, bool dribbleOk) {
+    if (dribbleOk) {
+        if (adjusting > 4) adjusting -= 1;
+        if (adjusting == 4) adjusting = 0;
+    } else {
+        if (adjusting <= 4) adjusting += 1;
+        if (adjusting == 5) adjusting = 10;
+    }
+    return adjusting;
+}
+
+void Decision::PlayOn() {
+    bBeamOver = false;
+    Vector vKickerPos, vAveBallPos;
+    const bool bNeedCatchBall = Golie_CatchJudge_new(vKickerPos, vAveBallPos, kCatchJudgeDistance);
+    const int oppNum = NearBallOppNum();
+    skill.Watch();
+
+    // The penalty modes come before the ball carrier: in a shoot-out each side's only
+    // player is always its side's nearest to the ball.
+    if (bPenaltyAttacker) {
+        PenaltyAttacker(*this);
+    } else if (bPenaltyKeeper) {
+        if (ShouldDive(bNeedCatchBall, oppNum)) {
+            CatchBall();
+        } else {
+            Defend();
+        }
+    } else if (IsNearestToBall()) {
+        BallCarrier(*this);
+    } else if (wm.m_iUnum == 8 || (gAltBuild && wm.m_iUnum == 9)) {
+        AttackFormation(wm.m_iUnum);
+    } else {
+        UpdateSituation();
+        if (Situation_Decision == CATCHBALL) {
+            CatchBall();
+        } else {
+            Formation();
+        }
+    }
+}
+
+void Decision::KickInOpp() { PlayOn(); }
+void Decision::CornerKickOpp() { PlayOn(); }
+
+void Decision::GoalUs() { BeamAfterGoal(*this, ToBeam(kGoalUsSpots[KnownUnum(wm.m_iUnum) ? wm.m_iUnum : 0])); }
+void Decision::GoalOpp() { BeamAfterGoal(*this, KickOffSpot(kTakerSpotsGoalOpp)); }
+
+void Decision::CatchBall() {
+    const double ballY = wm.m_vBallPos.Vy;
+    int type = 1;  // left leg folded
+    if (ballY > -kDiveSideBandY && ballY < kDiveSideBandY) {
+        type = wm.m_vSelfPos.Vy > 0 ? 2 : 1;
+    } else if (ballY < -kDiveSideBandY) {
+        type = 2;
+    }
+    ACT.CatchBall(type);
+}

@@ -30,6 +30,10 @@ public:
     void GoalUs();
     void GoalOpp();
     void CatchBall();
+    // This player is the one its side sends to the ball (never while its number is unknown).
+    static bool IsNearestToBall();
+    // The ball carrier's hysteresis counter after one dribble check (see PlayOnState).
+    static int NextAdjusting(int adjusting, bool dribbleOk);
 
     // ---- formation and positioning (decision_formation.cpp)
     bool Formation();
@@ -85,6 +89,15 @@ public:
         bool turnToGoal = false;
         bool walkstopkiu = false;  // stopped in front of the ball; next is the kick
         bool turnheadrightkiu = true;
+        bool bKickUnderway = false;  // BigKick has been started and has not completed
+    };
+    struct KickOffState {
+        bool bKicked = false;  // the kick-off taker's BigKick of this kick-off is done
+    };
+    // What Do handed the last cycle to: a key-frame motion left running by a handler that
+    // no longer runs must not carry its timer into the next motion.
+    struct DispatchState {
+        int lastRoute = -1;
     };
     struct AttackFormationState {
         int stage = 0;  // 0 turning, 1 approaching, 2 around the ball, 3 distance, 4 in place
@@ -101,6 +114,8 @@ public:
 
     PlayOnState m_PlayOn;
     SetPieceState m_KickInUs, m_CornerKickUs, m_GoalKickUs;
+    KickOffState m_KickOff;
+    DispatchState m_Dispatch;
     AttackFormationState m_AttackFormation;
     CatchJudgeState m_CatchJudge;
 

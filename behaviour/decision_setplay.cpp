@@ -1,8 +1,251 @@
-// Placeholder bodies until this file's behaviour lands; every operation commands nothing.
-#include "behaviour/decision.h"
+// Set pieces: the kicker routine of our throw-in, corner and goal kick (find the ball, come
+// round it to face the goal, step up, stop, BigKick), who runs it, and the opponent's goal kick.
+// Global: `decision`. Reads `wm`, `SenseParse`, `gAltBuild`; drives `skill`, `Lip`, `ACT`.
+#include <algorithm>
+#include <cmath>
 
-void Decision::SetPieceKicker(SetPieceState&) {}
-void Decision::KickInUs() {}
-void Decision::CornerKickUs() {}
-void Decision::GoalKickUs() {}
-void Decision::GoalKickOpp() {}
+#include "behaviour/decision.h"
+#include "behaviour/skill.h"
+#include "motion/3dlip.h"
+#include "motion/acthandle.h"
+#include "runtime/corvane.h"
+#include "runtime/variant.h"
+
+namespace {
+
+constexpr double kCameraHeightSq = 0.2116;  // the camera sits 0.46 m above the ground
+constexpr double kMinCircleDist = 0.05;     // keeps the circling offset finite at the ball
+constexpr double kHeadSpeed = 0.08;
+constexpr double kHeadAccuracyDeg = 1.0;
+constexpr double kHeadYawLimitDeg = 120.0;  // the neck's range
+
+// Searching: turn on the spot, head tilted down, sweeping from side to side.
+constexpr int kSearchTurnDeg = 20;
+constexpr double kSearchTiltDeg = -40.0;
+constexpr double kSweepTargetDeg = 110.0;
+constexpr double kSweepTurnDeg = 90.0;
+
+constexpr double kNearGoalBallX = 7.0;
+constexpr double kTurnToGoalNearDeg = 30.0;  // ball beyond x 7
+constexpr double kTurnToGoalFarDeg = 50.0;
+constexpr double kGoalMouthMarginDeg = 10.0;
+constexpr double kFacingGoalDeg = 10.0;
+constexpr double kCircleFromDist = 0.4;
+constexpr double kBehindBallDist = 0.5;
+constexpr double kCircleGainDegM = 17.2;
+
+constexpr double kTurnToBallDeg = 15.0;
+constexpr double kFacingBallDeg = 7.0;
+constexpr double kStepUpDist = 0.5;
+constexpr double kStopDist = 0.2;
+constexpr double kStepUpBiasDeg = 8.0;  // comes to the ball a little from its right
+
+const Vector kGoalKickOppSpot7(12, 4, 0);
+const Vector kGoalKickOppSpot8(12, -4, 0);
+constexpr double kGoalKickOppArrivedDist = 1.0;
+
+// What the kicker sees this cycle; degrees, positive to the left.
+struct KickerView {
+    double dist = 0;  // ball, horizontal from the camera, metres
+    double h = 0;     // head yaw
+    double aL = 0, aR = 0;  // goal posts, relative to the head
+    double b = 0, vb = 0;   // ball relative to the head, horizontal and vertical
+    double d = 0;   // ball, relative to the body
+    double e = 0;   // goal, relative to the body
+    double ed = 0;  // e - d, the short way round
+    double f = 0;   // |ed|
+};
+
+// The post as seen, or where it must be from our own position and facing.
+double PostAngleDeg(Flag_ID post, double h) {
+    const PolPosInfo& seen = SenseParse.m_PolFlagPos[post];
+    if (WorldModel::IsSeen(seen)) return seen.PolPos.Py;
+    return NormalizeAngleDeg((wm.m_vFlagPos[post] - wm.m_vSelfPos).GetXYAngle() - wm.m_dBodyAng - h);
+}
+
+KickerView Look() {
+    KickerView v;
+    const Polar& ball = SenseParse.m_PolBallPos.PolPos;
+    v.dist = std::sqrt(std::max(0.0, ball.Px * ball.Px - kCameraHeightSq));
+    v.h = wm.m_HJ[JID_HEAD_1].fAngle;
+    v.aL = PostAngleDeg(wm.m_bIsLeft ? F_G1R : F_G2L, v.h);
+    v.aR = PostAngleDeg(wm.m_bIsLeft ? F_G2R : F_G1L, v.h);
+    v.b = ball.Py;
+    v.vb = ball.Pz;
+    v.d = NormalizeAngleDeg(v.b + v.h);
+    // Half the way from one post to the other: the plain mean of the two angles points
+    // away from the goal whenever the goal lies behind and they straddle 180.
+    v.e = NormalizeAngleDeg(v.aL + NormalizeAngleDeg(v.aR - v.aL) / 2 + v.h);
+    v.ed = NormalizeAngleDeg(v.e - v.d);
+    v.f = std::fabs(v.ed);
+    return v;
+}
+
+void SearchBall(Decision::SetPieceState& st) {
+    Lip.Walk(WALK_STAY, kSearchTurnDeg, false, false);
+    ACT.AdjustHJ(JID_HEAD_2, kSearchTiltDeg, kHeadSpeed, kHeadAccuracyDeg);
+    const double h = wm.m_HJ[JID_HEAD_1].fAngle;
+    if (st.turnheadrightkiu) {
+        ACT.AdjustHJ(JID_HEAD_1, -kSweepTargetDeg, kHeadSpeed, kHeadAccuracyDeg);
+        if (h < -kSweepTurnDeg) st.turnheadrightkiu = false;
+    } else {
+        ACT.AdjustHJ(JID_HEAD_1, kSweepTargetDeg, kHeadSpeed, kHeadAccuracyDeg);
+        if (h > kSweepTurnDeg) st.turnheadrightkiu = true;
+    }
+}
+
+// Between ball and goal while both fit in the picture; otherwise far towards the side
+// the goal lies on.
+void PointHead(const KickerView& v) {
+    double yawDeg = v.d + v.ed / 2;
+    if (!(std::fabs(v.b) < 50)) {
+        const double s = v.ed >= 0 ? 1.0 : -1.0;
+        yawDeg = std::clamp(40 * (v.d + s), -kHeadYawLimitDeg, kHeadYawLimitDeg);
+    }
+    ACT.AdjustHJ(JID_HEAD_1, yawDeg, kHeadSpeed, kHeadAccuracyDeg);
+    ACT.AdjustHJ(JID_HEAD_2, 30 + v.vb, kHeadSpeed, kHeadAccuracyDeg);
+}
+
+void UpdateTurnToGoal(Decision::SetPieceState& st, const KickerView& v) {
+    const double ballX = wm.m_vBallPos.Vx;
+    const bool wide = (ballX > kNearGoalBallX && v.f > kTurnToGoalNearDeg) ||
+                      (ballX <= kNearGoalBallX && v.f > kTurnToGoalFarDeg);
+    const bool outsideMouth = NormalizeAngleDeg(v.d - (v.aL + v.h)) > -kGoalMouthMarginDeg ||
+                              NormalizeAngleDeg(v.d - (v.aR + v.h)) < kGoalMouthMarginDeg;
+    if (wide && outsideMouth) st.turnToGoal = true;
+    if (v.f < kFacingGoalDeg) st.turnToGoal = false;
+}
+
+// From afar walk to the point behind the ball on the goal-to-ball line; close by, step
+// sideways or turn so that the ball passes round in front.
+void CircleBehindBall(const KickerView& v) {
+    if (v.dist > kCircleFromDist) {
+        Vector away = wm.m_vBallPos - wm.m_vOppGoalPos;
+        away.SetMod(kBehindBallDist);
+        skill.WalkToFree(wm.m_vBallPos + away, false);
+        return;
+    }
+    const double g = kCircleGainDegM / std::max(v.dist, kMinCircleDist);
+    if (v.ed > 0) {
+        const double d1 = v.d - g;
+        if (d1 > -90 && d1 < -75) {
+            Lip.Walk(WALK_HR, 0, false, false);
+        } else if (d1 > -75) {
+            Lip.Walk(WALK_STAY, TurnDegToInt(d1 + 80), false, false);
+        } else if (d1 < -90) {
+            Lip.Walk(WALK_STAY, TurnDegToInt(d1 + 90), false, false);
+        }
+    } else if (v.ed < 0) {
+        const double d2 = v.d + g;
+        if (d2 > 75 && d2 < 90) {
+            Lip.Walk(WALK_HL, 0, false, false);
+        } else if (d2 < 75) {
+            Lip.Walk(WALK_STAY, TurnDegToInt(d2 - 80), false, false);
+        } else if (d2 > 90) {
+            Lip.Walk(WALK_STAY, TurnDegToInt(d2 - 90), false, false);
+        }
+    }
+}
+
+// True when it turned towards the ball this cycle.
+bool FaceBall(Decision::SetPieceState& st, const KickerView& v) {
+    if (std::fabs(v.d) > kTurnToBallDeg && !st.walkstopkiu) st.turnToBall = true;
+    if (std::fabs(v.d) < kFacingBallDeg) {
+        st.turnToBall = false;
+        return false;
+    }
+    if (!st.turnToBall) return false;
+    Lip.Walk(WALK_STAY, TurnDegToInt(v.d < kTurnToBallDeg ? 0.5 * v.d : v.d), false, false);
+    return true;
+}
+
+// The kick ends with the robot on its back: once it has run, the next kick needs a fresh
+// approach rather than another blind one from wherever the robot stands up.
+void Kick(Decision::SetPieceState& st) {
+    if (ACT.BigKick()) {
+        st.walkstopkiu = false;
+    } else {
+        st.bKickUnderway = true;
+    }
+}
+
+void ApproachAndKick(Decision::SetPieceState& st, const KickerView& v) {
+    if (v.dist > kStepUpDist) {
+        st.walkstopkiu = false;
+        Lip.Walk(WALK_F, TurnDegToInt(v.d), false, false);
+    } else if (st.walkstopkiu) {
+        Kick(st);
+    } else if (v.dist > kStopDist) {
+        Lip.Walk(WALK_F, TurnDegToInt(v.d + kStepUpBiasDeg), true, false);
+    } else if (Lip.Prepare(0, false)) {
+        st.walkstopkiu = true;
+    }
+}
+
+void KickerSteps(Decision::SetPieceState& st) {
+    if (!wm.m_bCanSeeBall) {
+        SearchBall(st);
+        return;
+    }
+    const KickerView v = Look();
+    PointHead(v);
+    UpdateTurnToGoal(st, v);
+    if (st.turnToGoal) {
+        CircleBehindBall(v);
+        return;
+    }
+    if (FaceBall(st, v)) return;
+    ApproachAndKick(st, v);
+}
+
+}  // namespace
+
+void Decision::SetPieceKicker(SetPieceState& st) {
+    const bool wasKicking = st.bKickUnderway;
+    st.bKickUnderway = false;
+    KickerSteps(st);
+    // A kick given up half-way (ball lost, ball moved) must not leave its timer to the
+    // next motion.
+    if (wasKicking && !st.bKickUnderway) {
+        if (timer.IsTimerRun()) ACT.ClearAll();
+    }
+}
+
+void Decision::KickInUs() {
+    if (IsNearestToBall()) {
+        SetPieceKicker(m_KickInUs);
+    } else {
+        PlayOn();
+    }
+}
+
+void Decision::CornerKickUs() {
+    if (IsNearestToBall()) {
+        SetPieceKicker(m_CornerKickUs);
+    } else {
+        PlayOn();
+    }
+}
+
+// The keeper takes it wherever the others stand: the ball lies in its area.
+void Decision::GoalKickUs() {
+    if (wm.m_PlayerRole == PR_Goalie) {
+        SetPieceKicker(m_GoalKickUs);
+    } else {
+        Formation();
+    }
+}
+
+// Two forwards wait on the edge of the opponent's area for a short goal kick; the rest
+// play on.
+void Decision::GoalKickOpp() {
+    if (gAltBuild) return;
+    const Vector* spot = wm.m_iUnum == 7 ? &kGoalKickOppSpot7 : wm.m_iUnum == 8 ? &kGoalKickOppSpot8 : nullptr;
+    if (spot == nullptr) {
+        PlayOn();
+    } else if (WorldModel::GetDistInXY(wm.m_vSelfPos, *spot) > kGoalKickOppArrivedDist) {
+        skill.WalkDefend(*spot, false);
+    } else {
+        skill.walk(WALK_STAY, wm.getAngleGoalOppToBodyY(), false);
+    }
+}

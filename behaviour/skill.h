@@ -106,6 +106,10 @@ public:
         double dSafePos[3] = {0.0, 0.0, 0.0};   // longitudinal offsets, metres
         Vector vLastBall;
         KickPath path = KP_None;
+        // One of this approach's kicks holds the shared key-frame timer, since the cycle
+        // of the last call: a kick that is left before it ends must give the timer back.
+        bool bKickInFlight = false;
+        int64_t iLastCallCycle = -1;
     };
     struct WatchState {
         int missTime = 0;  // cycles without the ball

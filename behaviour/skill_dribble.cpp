@@ -1,6 +1,161 @@
-// Placeholder bodies until this file's behaviour lands; every operation commands nothing.
-#include "behaviour/skill.h"
+// Dribbling: walking into the ball from behind, the "lined up to push it goalward" test and
+// the straight push at the feet. Reads wm (ball, landmarks, own pose) and SenseParse (this
+// cycle's ball and opponent feet); drives Lip through walk() and SearchBall.
+#include <cmath>
 
-bool Skill::dribbleFromBack() { return true; }
-bool Skill::canDribble(bool) { return false; }
-bool Skill::WalkDribble(Vector, double, bool) { return true; }
+#include "behaviour/skill.h"
+#include "behaviour/skill_steer.h"
+#include "runtime/corvane.h"
+#include "runtime/variant.h"
+
+namespace {
+
+// Square of the camera height above the ball centre: what the seen distance has in excess
+// of the ground distance.
+constexpr double kCameraOverBallSq = 0.2116;
+
+// Walking on in stage 1 tolerates a wider bearing, growing with the distance, so that a
+// ball drifting sideways near the feet does not stop the robot; far off it narrows again.
+double DribbleBearingLimitDeg(int stage, double distM) {
+    if (stage == 0) return 10.0;
+    const double q = 10.0 * distM + (gAltBuild ? 20.0 : 35.0);
+    return q <= 50.0 ? q : 30.0;
+}
+
+// The bearing the near approach bends away from. agent_alt picks it from where the ball
+// lies: the goal when it is deep or wide, otherwise the corner flag on the ball's side.
+double DribbleReferenceBearingDeg() {
+    if (!gAltBuild) return wm.getAngleGoalOppToBodyY();
+    const Vector& ball = wm.m_vBallPos;
+    if (ball.Vx > 8.0 || std::fabs(ball.Vy) > 7.0) return wm.getAngleGoalOppToBodyY();
+    return ball.Vy > 0.0 ? wm.getAngleFlagOppLToBodyY() : wm.getAngleFlagOppRToBodyY();
+}
+
+// An opponent's foot seen where the ball is: distance within 0.2 m and camera angle
+// within 5 degrees.
+bool OpponentAtBall(double ballDistM, double ballAngleDeg) {
+    for (int i = 0; i < 11; ++i) {
+        const PlayerPosInfo& opp = SenseParse.m_vOpponent[i];
+        for (const PolPosInfo* foot : {&opp.mLFoot, &opp.mRFoot}) {
+            if (!WorldModel::IsSeen(*foot)) continue;
+            if (std::fabs(ballDistM - foot->PolPos.Px) < 0.2 &&
+                std::fabs(NormalizeAngleDeg(ballAngleDeg - foot->PolPos.Py)) < 5.0)
+                return true;
+        }
+    }
+    return false;
+}
+
+// Wing or deep ball: trust the goal bearing when the goal is in view, otherwise only the
+// one spot right in front of the goal mouth.
+bool WingOrDeepDribble(double diffAbsDeg) {
+    const bool ballSeen = wm.m_bCanSeeBall;
+    if (!ballSeen) return false;
+    if (wm.canSeeGoalOpp() && diffAbsDeg < 17.0) return true;
+    if (wm.canSeeAnyFlag()) return false;
+    return wm.m_vBallPos.Vx > 13.0 && wm.m_vBallPos.Vy < 1.0;
+}
+
+// Central ball short of the box: the lane between the opponent corner flags (or posts),
+// widened with the distance still to go.
+bool InDribbleLane(double ballDeg, double goalDeg) {
+    const Vector& ball = wm.m_vBallPos;
+    const double k = std::fabs(ball.Vy) < 6.0 ? 2.5 : 0.0;
+    double left = goalDeg;
+    if (wm.canSeeFlagOppL()) left = wm.getAngleFlagOppLToBodyY() + k * (15.0 - ball.Vx);
+    else if (wm.canSeeGoalOppL()) left = wm.getAngleGoalOppLToBodyY() + k * (30.0 - ball.Vx);
+    double right = goalDeg;
+    if (wm.canSeeFlagOppR()) right = wm.getAngleFlagOppRToBodyY() - k * (15.0 - ball.Vx);
+    else if (wm.canSeeGoalOppR()) right = wm.getAngleGoalOppRToBodyY() - k * (30.0 - ball.Vx);
+    return right < ballDeg && ballDeg < left;
+}
+
+// The ball in front of the goal: line up with the goal, or push it from the touch-line
+// side towards the middle.
+bool NearGoalDribble(double diffDeg) {
+    const double d = std::fabs(diffDeg);
+    if (d < 10.0) return true;
+    if (wm.m_vBallPos.Vy < 0.0) return diffDeg > 0.0 && diffDeg < 30.0;
+    return diffDeg > -30.0 && diffDeg < 0.0;
+}
+
+}  // namespace
+
+bool Skill::dribbleFromBack() {
+    const double a = wm.getAngleBallToBodyY();
+    const double dist = wm.getDistBallToBody();
+    int& stage = m_DribbleFromBack.stage;
+    if (std::fabs(a) > DribbleBearingLimitDeg(stage, dist)) {
+        stage = 0;
+        walk(WALK_STAY, static_cast<float>(a), false);
+        return true;
+    }
+    stage = 1;
+    double turn = a;
+    if (dist <= 2.0) turn = a > DribbleReferenceBearingDeg() ? a + 6.0 : a - 6.0;
+    walk(WALK_F, static_cast<float>(turn), false);
+    return true;
+}
+
+bool Skill::canDribble(bool adjusting) {
+    const double a = wm.getAngleBallToBodyY();
+    const double g = wm.getAngleGoalOppToBodyY();
+    const double diff = NormalizeAngleDeg(a - g);
+    const double d = std::fabs(diff);
+    const Vector& ball = wm.m_vBallPos;
+    const bool ballSeen = wm.m_bCanSeeBall;
+    const bool goalSeen = wm.canSeeGoalOpp();
+
+    if (adjusting) {
+        if (ballSeen && (goalSeen || wm.canSeeFlagOppL() || wm.canSeeFlagOppR()) &&
+            OpponentAtBall(wm.getDistBallToBody(), SenseParse.m_PolBallPos.PolPos.Py))
+            return true;
+        if (ball.Vx > 8.0) return WingOrDeepDribble(d);
+    }
+    if (std::fabs(ball.Vy) > 7.0) return WingOrDeepDribble(d);
+    if (wm.ballInGoalAngle()) return true;
+    if (!goalSeen || !ballSeen) return false;
+    if (ball.Vx > 13.0) return NearGoalDribble(diff);
+    if (ball.Vx > 12.5) return 3.0 * wm.getDistGoalOppToBody() + 15.0 > d;
+    if (ball.Vx < 12.0 && std::fabs(ball.Vy) < 8.0 &&
+        std::fabs(HeadingDeg(wm.m_vSelfPos, ball)) < 80.0)
+        return true;
+    return InDribbleLane(a, g);
+}
+
+bool Skill::WalkDribble(Vector vTargetPos, double, bool bClear) {
+    if (bClear) return true;
+    WalkDribbleState& s = m_WalkDribble;
+    const Polar& seen = SenseParse.m_PolBallPos.PolPos;
+    // A ball seen nearer than the camera height has no ground distance: it is at the feet.
+    const double dist = std::sqrt(std::fmax(0.0, seen.Px * seen.Px - kCameraOverBallSq));
+    const double e = NormalizeAngleDeg(seen.Py + wm.m_dFaceAng - wm.m_dBodyAng);
+    // Pushing aims along the ball's line to the target as it lies when the push starts.
+    auto startPushing = [&]() {
+        s.iState = 1;
+        s.dTargetAngle = NormalizeAngleDeg(HeadingDeg(wm.m_vBallPos, vTargetPos) - wm.m_dBodyAng);
+    };
+    if (!s.bIsReset) {
+        Lip.Prepare(0, false);
+        s.bIsReset = true;
+    }
+    if (!s.bIsInit) {
+        if (dist < 0.2 && e > -10.0 && e < 12.0) startPushing();
+        else s.iState = 0;
+        s.bIsInit = true;
+    }
+    if (s.iState == 1) {
+        // Written so that a non-finite ball reading also counts as lost.
+        if (dist <= 0.4 && std::fabs(e) <= 15.0) {
+            walk(WALK_F, static_cast<float>(s.dTargetAngle), false);
+            return true;
+        }
+        s.iState = 0;
+    }
+    if (dist < 0.15 && e > -9.0 && e < 12.0) {
+        startPushing();
+        return false;
+    }
+    SearchBall(vTargetPos);
+    return true;
+}

@@ -286,6 +286,10 @@ bool LIP::IsPrepareDone() const {
 }
 
 void LIP::ApplyWalkData() {
+    // A gait period takes the legs out of the standing posture: "ready" must be earned
+    // again, or a stop would report it at once, mid-stride.
+    bPrepareDone = false;
+    iPrepareCount = 0;
     mHoldFoot.Identity();
     mMoveFoot.Identity();
     if (const PoseRow* row = RowFor(mType, bSmallWalk, bStartWalk)) {

@@ -81,8 +81,12 @@ FALLTYPE WorldModel::DetectFallState_Acc(bool bClear) {
     const double az = std::fabs(m_Acc.dz);
     CountAcc(ax, m_iAccFallingSignX);
     CountAcc(ay, m_iAccFallingSignY);
+    // A robot propped on its arms face down rests with the torso tilted about 60 degrees:
+    // z then stays between the thresholds for good, so gravity lying mostly on x or y
+    // also counts as not standing, or that robot would never be reported.
+    const bool gravityOffVertical = az <= 6 && (ax > 6 || ay > 6);
     if (az > 6) m_iAccNotStandingSignZ = 0;
-    if (az < 3) ++m_iAccNotStandingSignZ;
+    if (az < 3 || gravityOffVertical) ++m_iAccNotStandingSignZ;
 
     if (m_iAccNotStandingSignZ <= 6) return FALL_NONE;
     const FALLTYPE direction = m_Acc.dy < 0 ? FALL_DOWN : FALL_UP;

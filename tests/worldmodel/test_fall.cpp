@@ -2,14 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "perception/msgparse.h"
 #include "runtime/corvane.h"
 #include "worldmodel/worldmodel.h"
+#include "test_fall_recorded.h"
 
 namespace {
 
@@ -128,6 +127,23 @@ TEST_F(FallTest, GyroscopeVerdictWinsOverTheAccelerometer) {
     EXPECT_EQ(model.m_FallState, FALL_DOWN);  // gyro: tilt negative
 }
 
+// A forward fall that ends propped on the arms, the torso 60 degrees from upright: the
+// gyroscope has integrated too little to report and z sits between the thresholds.
+TEST_F(FallTest, LyingFaceDownOnTheArmsIsReportedOnTheEighthStillCycle) {
+    EXPECT_EQ(Cycle(-1500, 0, 0, 0, kUprightAccZ), "");
+    EXPECT_EQ(Cycle(-1500, 0, 0, -4.91, 8.50), "");  // 30 degrees on the way down
+    for (int still = 1; still <= 40; ++still) {
+        const std::string out = Cycle(0, 0, 0.00, -8.55, 4.82);
+        if (still < 8) {
+            EXPECT_EQ(out, "") << still;
+            EXPECT_EQ(model.m_FallState, FALL_NONE) << still;
+        } else {
+            EXPECT_EQ(out, "Fall_Acc_Y!\n") << still;
+            EXPECT_EQ(model.m_FallState, FALL_DOWN) << still;
+        }
+    }
+}
+
 TEST_F(FallTest, DetectionPausedWhileNotWanted) {
     SenseParse = MsgParse();
     SenseParse.m_Gyro.dx = 300;
@@ -144,38 +160,21 @@ TEST_F(FallTest, DetectionPausedWhileNotWanted) {
     SenseParse = MsgParse();
 }
 
-// Three numbers after `anchor` in a recorded message.
-bool ReadTriple(const std::string& line, const std::string& anchor, double out[3]) {
-    size_t pos = line.find(anchor);
-    if (pos == std::string::npos) return false;
-    const char* p = line.c_str() + pos + anchor.size();
-    for (int i = 0; i < 3; ++i) {
-        char* end = nullptr;
-        out[i] = std::strtod(p, &end);
-        p = end;
-    }
-    return true;
-}
-
 TEST_F(FallTest, RecordedFallOnTheBackIsReportedWithinThirtyCycles) {
-    std::ifstream in(std::string(CORVANE_FIXTURES_DIR) + "/session_fall_back.txt");
-    ASSERT_TRUE(in.good());
-    std::string line;
-    int lineNo = 0, onset = 0, reported = 0;
+    const std::vector<falltest::TorsoReading> fall = falltest::RecordedTorso("session_fall_back.txt");
+    ASSERT_FALSE(fall.empty());
+    int line = 0, onset = 0, reported = 0;
     std::string firstReport;
-    while (std::getline(in, line)) {
-        ++lineNo;
-        double gyr[3], acc[3];
-        ASSERT_TRUE(ReadTriple(line, "(GYR (n torso) (rt ", gyr));
-        ASSERT_TRUE(ReadTriple(line, "(ACC (n torso) (a ", acc));
-        if (onset == 0 && std::fabs(gyr[0]) > 50) onset = lineNo;
-        const std::string out = Cycle(gyr[0], gyr[1], acc[0], acc[1], acc[2]);
+    for (const falltest::TorsoReading& r : fall) {
+        ++line;
+        if (onset == 0 && std::fabs(r.gyro[0]) > 50) onset = line;
+        const std::string out = Cycle(r.gyro[0], r.gyro[1], r.acc[0], r.acc[1], r.acc[2]);
         if (reported == 0 && model.m_FallState != FALL_NONE) {
-            reported = lineNo;
+            reported = line;
             firstReport = out;
         }
         if (onset == 0) {
-            EXPECT_EQ(model.m_FallState, FALL_NONE) << lineNo;
+            EXPECT_EQ(model.m_FallState, FALL_NONE) << line;
         }
     }
     ASSERT_EQ(onset, 154);
@@ -183,6 +182,28 @@ TEST_F(FallTest, RecordedFallOnTheBackIsReportedWithinThirtyCycles) {
     EXPECT_EQ(model.m_FallState, FALL_UP);
     EXPECT_EQ(firstReport, "Fall_Gyro_X!\n");
     EXPECT_LE(reported - onset, 30) << "reported at line " << reported;
+}
+
+// Standing, seeing, hearing and being beamed on the real server: no report at all, and
+// none in the recorded fall before the robot starts to go over.
+TEST_F(FallTest, RecordedSessionsReportNothingWhileTheRobotStands) {
+    const struct {
+        const char* file;
+        size_t standingLines;  // 0: the whole file
+    } kSessions[] = {{"session_single.txt", 0}, {"session_players.txt", 0},
+                     {"session_hear.txt", 0}, {"session_fall_back.txt", 153}};
+    for (const auto& session : kSessions) {
+        model = WorldModel();
+        std::vector<falltest::TorsoReading> readings = falltest::RecordedTorso(session.file);
+        ASSERT_GT(readings.size(), 150u) << session.file;
+        if (session.standingLines > 0) readings.resize(session.standingLines);
+        int reports = 0;
+        for (const falltest::TorsoReading& r : readings) {
+            if (!Cycle(r.gyro[0], r.gyro[1], r.acc[0], r.acc[1], r.acc[2]).empty()) ++reports;
+        }
+        EXPECT_EQ(reports, 0) << session.file;
+        EXPECT_EQ(model.m_FallState, FALL_NONE) << session.file;
+    }
 }
 
 }  // namespace

@@ -1,0 +1,210 @@
+// The set-piece kicker: search, head, circling round to face the goal, turning to the
+// ball, the approach bands and the kick; and the forwards at the opponent's goal kick.
+#include <cmath>
+
+#include "support/decision_scene.h"
+
+namespace {
+
+class SetPiece : public DecisionScene {
+protected:
+    void SetUp() override {
+        DecisionScene::SetUp();
+        Player(5, PR_MiddleRear);
+        NearestIs(5);
+        Stand(0, 0, 0);
+    }
+    static Decision::SetPieceState& St() { return decision.m_KickInUs; }
+    static void Kicker() {
+        ACT.ClearControl();
+        timer.Update(1);
+        decision.KickInUs();
+    }
+    static void ExpectWalk(ACT_TYPE type, int turnDeg, bool small = false) {
+        EXPECT_EQ(Lip.lastRequest.type, type);
+        EXPECT_EQ(Lip.lastRequest.turnDeg, turnDeg);
+        EXPECT_EQ(Lip.lastRequest.smallWalk, small);
+    }
+};
+
+TEST_F(SetPiece, WithoutTheBallTurnsOnTheSpotAndSweepsTheHead) {
+    LoseBall();
+    Kicker();
+    ExpectWalk(WALK_STAY, 20);
+    EXPECT_NEAR(TargetDeg(JID_HEAD_2, 0.08), -40, 1e-9);
+    EXPECT_NEAR(TargetDeg(JID_HEAD_1, 0.08), -110, 1e-9);
+    wm.m_HJ[JID_HEAD_1].fAngle = -91;
+    Kicker();  // turns round once past -90
+    Kicker();
+    EXPECT_NEAR(TargetDeg(JID_HEAD_1, 0.08), 110, 1e-9);
+    wm.m_HJ[JID_HEAD_1].fAngle = 91;
+    Kicker();
+    Kicker();
+    EXPECT_NEAR(TargetDeg(JID_HEAD_1, 0.08), -110, 1e-9);
+}
+
+TEST_F(SetPiece, HeadLooksBetweenBallAndGoalAndStaysInsideItsRange) {
+    SeeBallAtGround(2, 20, -25);
+    Kicker();
+    // Goal straight ahead, ball 20 degrees left: half-way, and 30 degrees above the ball.
+    EXPECT_NEAR(TargetDeg(JID_HEAD_1, 0.08), 10, 0.1);
+    EXPECT_NEAR(TargetDeg(JID_HEAD_2, 0.08), 5, 1e-9);
+    for (double bearingDeg : {60.0, -70.0}) {
+        SeeBallAtGround(2, bearingDeg);
+        Kicker();
+        EXPECT_NEAR(TargetDeg(JID_HEAD_1, 0.08), bearingDeg > 0 ? 120 : -120, 1e-9);
+    }
+}
+
+TEST_F(SetPiece, ApproachBandsStopAtTheBallAndKickOnce) {
+    SeeBallAtGround(0.8, 3);
+    Kicker();
+    ExpectWalk(WALK_F, 3);
+    SeeBallAtGround(0.5, 3);  // the edge belongs to the small steps
+    Kicker();
+    ExpectWalk(WALK_F, 11, true);
+    SeeBallAtGround(0.2, 3);  // and this one to the stop
+    const long walks = Lip.lastRequest.walkCalls;
+    Kicker();
+    EXPECT_EQ(Lip.lastRequest.walkCalls, walks);
+    EXPECT_TRUE(LegsCommanded());
+    EXPECT_FALSE(St().walkstopkiu);  // not standing yet
+    StandReady();
+    Kicker();
+    EXPECT_TRUE(St().walkstopkiu);
+
+    // Stopped: the next cycles kick, also from the small-step band.
+    SeeBallAtGround(0.35, 3);
+    int cycles = 0;
+    do {
+        Kicker();
+        ++cycles;
+    } while (timer.IsTimerRun() && cycles < 400);
+    EXPECT_EQ(cycles, 151);
+    EXPECT_EQ(Lip.lastRequest.walkCalls, walks);
+    // The kick is over (the robot usually lies on its back): no blind second kick.
+    EXPECT_FALSE(St().walkstopkiu);
+    Kicker();
+    ExpectWalk(WALK_F, 11, true);
+    EXPECT_FALSE(timer.IsTimerRun());
+}
+
+TEST_F(SetPiece, StopWaitsForTheStanceAfterWalking) {
+    StandReady();
+    EXPECT_TRUE(Lip.Prepare(0, false));
+    SeeBallAtGround(0.8, 0);
+    Kicker();
+    Kicker();
+    ASSERT_EQ(Lip.mPhase, NORMAL_STEP);
+    StandReady(false);  // mid-stride
+    SeeBallAtGround(0.1, 0);
+    Kicker();
+    EXPECT_FALSE(St().walkstopkiu);
+    StandReady();
+    Kicker();
+    EXPECT_TRUE(St().walkstopkiu);
+}
+
+TEST_F(SetPiece, KickGivenUpHalfWayStopsItsTimer) {
+    St().walkstopkiu = true;
+    SeeBallAtGround(0.3, 0);
+    for (int i = 0; i < 30; ++i) Kicker();
+    ASSERT_TRUE(timer.IsTimerRun());
+    LoseBall();
+    Kicker();
+    EXPECT_FALSE(timer.IsTimerRun());
+    ExpectWalk(WALK_STAY, 20);
+}
+
+TEST_F(SetPiece, TurnsToTheBallWithHysteresis) {
+    SeeBallAtGround(1.5, 30);
+    Kicker();
+    ExpectWalk(WALK_STAY, 30);
+    SeeBallAtGround(1.5, 10);  // still turning below 15 degrees, at half the angle
+    Kicker();
+    ExpectWalk(WALK_STAY, 5);
+    SeeBallAtGround(1.5, -20);  // to the right the angle is always halved
+    Kicker();
+    ExpectWalk(WALK_STAY, -10);
+    SeeBallAtGround(1.5, 5);
+    Kicker();
+    ExpectWalk(WALK_F, 5);
+    EXPECT_FALSE(St().turnToBall);
+    SeeBallAtGround(1.5, 12);  // below 15 no new turn starts
+    Kicker();
+    ExpectWalk(WALK_F, 12);
+}
+
+// Facing the own goal with the ball ahead, the two posts' angles straddle 180: their plain
+// mean would point at the opponent goal straight ahead.
+TEST_F(SetPiece, GoalBehindTheKickerIsBehindIt) {
+    Stand(0, 0, 178);
+    SeeBallAtGround(1.0, 0);
+    Kicker();
+    EXPECT_TRUE(St().turnToGoal);
+
+    SetUp();
+    SeeBallAtGround(1.0, 0);
+    Kicker();
+    EXPECT_FALSE(St().turnToGoal);
+    ExpectWalk(WALK_F, 0);
+}
+
+TEST_F(SetPiece, CirclesTheBallCloseByUntilTheGoalIsBehindIt) {
+    Stand(0, 0, -90);  // goal 90 degrees to the left
+    struct Row {
+        double ballDeg;
+        ACT_TYPE type;
+        int turnDeg;
+    };
+    // g = 17.2 / 0.3: the ball direction less g picks sidestep or turn.
+    const Row rows[] = {{10, WALK_STAY, 32}, {-25, WALK_HR, 0}, {-40, WALK_STAY, -7}};
+    for (const Row& row : rows) {
+        SeeBallAtGround(0.3, row.ballDeg);
+        Kicker();
+        ASSERT_TRUE(St().turnToGoal) << row.ballDeg;
+        ExpectWalk(row.type, row.turnDeg);
+    }
+    // The goal on the right mirrors it.
+    Stand(0, 0, 90);
+    SeeBallAtGround(0.3, -10);
+    Kicker();
+    ExpectWalk(WALK_STAY, -32);
+    // Within 10 degrees of the goal the circling ends.
+    Stand(0, 0, 0);
+    SeeBallAtGround(0.3, 5);
+    Kicker();
+    EXPECT_FALSE(St().turnToGoal);
+}
+
+// Closer than the camera's height the seen distance has no ground distance: it counts as
+// at the ball, and circling there still asks for a finite turn.
+TEST_F(SetPiece, BallUnderTheCameraGivesFiniteCommands) {
+    Stand(0, 0, 170);
+    SeeBall(0.3, 0, -80);
+    Kicker();
+    ASSERT_TRUE(St().turnToGoal);
+    ExpectWalk(WALK_STAY, 253);  // 17.2 / 0.05 - 90 cut toward zero; the engine clamps it
+    for (int j = 0; j < kJointCount; ++j) EXPECT_TRUE(std::isfinite(ACT.HJControl[j].fAngle)) << j;
+}
+
+TEST_F(SetPiece, OpponentGoalKickSendsTwoForwardsToTheArea) {
+    decision.bBeamOver = true;
+    Player(7, PR_LeftFront);
+    NearestIs(3);
+    Stand(0, 0, 0);
+    Cycle(PM_GoalKickOpp);
+    EXPECT_TRUE(decision.bBeamOver);  // walking there, not playing on
+    Stand(11.2, -3.5, 0);
+    Player(8, PR_RightFront);
+    const long walks = Lip.lastRequest.walkCalls;
+    Cycle(PM_GoalKickOpp);
+    EXPECT_EQ(Lip.lastRequest.walkCalls, walks + 1);
+    EXPECT_EQ(Lip.lastRequest.type, WALK_STAY);
+    EXPECT_TRUE(decision.bBeamOver);
+    Player(5, PR_MiddleRear);
+    Cycle(PM_GoalKickOpp);
+    EXPECT_FALSE(decision.bBeamOver);
+}
+
+}  // namespace
