@@ -27,13 +27,15 @@ struct Case {
     const char* file;
     int unum;
     const char* modeFromPlayOn;  // play-mode text in place of "PlayOn", or nullptr
+    TPlayMode mode;              // what the measured cycles are played in
+    bool carrier;                // this player is its side's nearest to the ball
 };
 
 const Case kCases[] = {
-    {"ball_carrier", "session_single.txt", 2, nullptr},     // alone with the ball
-    {"formation_player", "session_players.txt", 7, nullptr},  // a team-mate is nearer
-    {"goalkeeper", "session_players.txt", 1, nullptr},      // also composes its team message
-    {"set_piece_kicker", "session_single.txt", 2, "KickIn_Left"},
+    {"ball_carrier", "session_single.txt", 2, nullptr, PM_PlayOn, true},  // alone with the ball
+    {"formation_player", "session_players.txt", 7, nullptr, PM_PlayOn, false},  // a mate is nearer
+    {"goalkeeper", "session_players.txt", 1, nullptr, PM_PlayOn, false},  // and its team message
+    {"set_piece_kicker", "session_single.txt", 2, "KickIn_Left", PM_KickInUs, true},
 };
 
 inline void Replace(std::string& text, const std::string& from, const std::string& to) {
