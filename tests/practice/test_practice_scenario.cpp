@@ -25,16 +25,18 @@ TEST(PracticeScenario, ElevenAgainstElevenPlayOneMinuteAndEndCleanly) {
     ASSERT_TRUE(match.Listen());
     const auto start = std::chrono::steady_clock::now();
     std::vector<std::unique_ptr<standin::AgentProcess>> agents;
-    for (int n = 1; n <= 11; ++n) {
-        agents.push_back(std::make_unique<standin::AgentProcess>(
-            CORVANE_AGENT_PATH, standin::WithPort(match.Port(), {"--teamname=Home", "--unum=" + std::to_string(n)})));
-        agents.push_back(std::make_unique<standin::AgentProcess>(
-            CORVANE_AGENT_ALT_PATH, standin::WithPort(match.Port(), {"--teamname=Away", "--unum=" + std::to_string(n)})));
-    }
+    auto startTeam = [&](const char* program, const std::string& team) {
+        for (int n = 1; n <= 11; ++n)
+            agents.push_back(std::make_unique<standin::AgentProcess>(
+                program, standin::WithPort(match.Port(), {"--teamname=" + team, "--unum=" + std::to_string(n)})));
+    };
+    // The first team to name itself plays on the left: let Home do so before Away connects.
+    startTeam(CORVANE_AGENT_PATH, "Home");
+    ASSERT_TRUE(match.WaitForAgents(11, 30.0));
+    for (int k = 0; k < 3; ++k) match.Step();
+    startTeam(CORVANE_AGENT_ALT_PATH, "Away");
     ASSERT_TRUE(match.WaitForAgents(22, 30.0));
-    // Both teams must have named themselves before the clock matters.
-    for (int k = 0; k < 5; ++k) match.Step();
-    match.RunFor(60.0 - 5 * 0.02);
+    match.RunFor(60.0 - 3 * 0.02);
     const double wallSec = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     match.Close();
     std::printf("eleven against eleven: %ld cycles in %.1f s of wall time\n", match.Cycle(), wallSec);
@@ -42,7 +44,7 @@ TEST(PracticeScenario, ElevenAgainstElevenPlayOneMinuteAndEndCleanly) {
     ASSERT_EQ(match.Robots().size(), 22u);
     for (const practice::RobotInfo& r : match.Robots()) {
         EXPECT_EQ(r.silent, 0) << r.team << " " << r.unum;
-        EXPECT_EQ(r.answered, match.Cycle()) << r.team << " " << r.unum;
+        EXPECT_GE(r.answered, match.Cycle() - 3) << r.team << " " << r.unum;
         EXPECT_FALSE(r.endedEarly) << r.team << " " << r.unum;
         EXPECT_FALSE(r.sentNonFinite) << r.team << " " << r.unum;
         EXPECT_EQ(r.side, r.team == "Home" ? Side::Left : Side::Right);
@@ -67,6 +69,7 @@ TEST(PracticeProgram, LogsTheMatchAndWritesTraceAndPicture) {
                                   "--push=left:1:front:0.5", "--trace", trace, "--svg=" + svg});
     usleep(300000);
     standin::AgentProcess home(CORVANE_AGENT_PATH, standin::WithPort(port, {"--teamname=Home", "--unum=1"}));
+    usleep(300000);  // Home connects first, so it names the left team
     standin::AgentProcess away(CORVANE_AGENT_ALT_PATH, standin::WithPort(port, {"--teamname=Away", "--unum=0"}));
     EXPECT_EQ(server.Wait(60000), 0);
     EXPECT_EQ(home.Wait(20000), 0);
