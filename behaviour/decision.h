@@ -37,6 +37,8 @@ public:
 
     // ---- formation and positioning (decision_formation.cpp)
     bool Formation();
+    // The point Formation walks to this cycle, team frame; commands nothing.
+    Vector FormationTarget();
     int AttackFormation(int num);
 
     // ---- attack, defence and shooting (decision_attack.cpp)

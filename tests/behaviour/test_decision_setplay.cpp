@@ -31,28 +31,28 @@ TEST_F(SetPiece, WithoutTheBallTurnsOnTheSpotAndSweepsTheHead) {
     LoseBall();
     Kicker();
     ExpectWalk(WALK_STAY, 20);
-    EXPECT_NEAR(TargetDeg(JID_HEAD_2, 0.08), -40, 1e-9);
-    EXPECT_NEAR(TargetDeg(JID_HEAD_1, 0.08), -110, 1e-9);
+    EXPECT_NEAR(HeadTargetDeg(JID_HEAD_2, 0.08), -40, 1e-9);
+    EXPECT_NEAR(HeadTargetDeg(JID_HEAD_1, 0.08), -110, 1e-9);
     wm.m_HJ[JID_HEAD_1].fAngle = -91;
     Kicker();  // turns round once past -90
     Kicker();
-    EXPECT_NEAR(TargetDeg(JID_HEAD_1, 0.08), 110, 1e-9);
+    EXPECT_NEAR(HeadTargetDeg(JID_HEAD_1, 0.08), 110, 1e-9);
     wm.m_HJ[JID_HEAD_1].fAngle = 91;
     Kicker();
     Kicker();
-    EXPECT_NEAR(TargetDeg(JID_HEAD_1, 0.08), -110, 1e-9);
+    EXPECT_NEAR(HeadTargetDeg(JID_HEAD_1, 0.08), -110, 1e-9);
 }
 
 TEST_F(SetPiece, HeadLooksBetweenBallAndGoalAndStaysInsideItsRange) {
     SeeBallAtGround(2, 20, -25);
     Kicker();
     // Goal straight ahead, ball 20 degrees left: half-way, and 30 degrees above the ball.
-    EXPECT_NEAR(TargetDeg(JID_HEAD_1, 0.08), 10, 0.1);
-    EXPECT_NEAR(TargetDeg(JID_HEAD_2, 0.08), 5, 1e-9);
+    EXPECT_NEAR(HeadTargetDeg(JID_HEAD_1, 0.08), 10, 0.1);
+    EXPECT_NEAR(HeadTargetDeg(JID_HEAD_2, 0.08), 5, 1e-9);
     for (double bearingDeg : {60.0, -70.0}) {
         SeeBallAtGround(2, bearingDeg);
         Kicker();
-        EXPECT_NEAR(TargetDeg(JID_HEAD_1, 0.08), bearingDeg > 0 ? 120 : -120, 1e-9);
+        EXPECT_NEAR(HeadTargetDeg(JID_HEAD_1, 0.08), bearingDeg > 0 ? 120 : -120, 1e-9);
     }
 }
 

@@ -9,7 +9,7 @@
 
 #include "support/kinematic_robot.h"
 #include "support/standin_server.h"
-#include "support/vision_render.h"
+#include "simkit/vision_render.h"
 
 namespace standin {
 

@@ -1,6 +1,6 @@
-// Scene set-up for the decision tests: fresh agent singletons, robot, ball and sightings
-// placed by hand, cycles run as the cycle loop runs them, and the beams read back from a
-// stand-in server. Writes wm, SenseParse, ACT, decision, skill, Lip, timer, connection.
+// Scene set-up for the decision tests: the skill scene plus fresh decision, joint
+// controller and timer, cycles run as the cycle loop runs them, and the beams read back
+// from a stand-in server. Writes wm, SenseParse, ACT, decision, skill, Lip, timer, connection.
 #pragma once
 #include <gtest/gtest.h>
 
@@ -10,25 +10,17 @@
 #include <vector>
 
 #include "behaviour/decision.h"
-#include "behaviour/skill.h"
-#include "motion/3dlip.h"
-#include "motion/acthandle.h"
+#include "behaviour/test_skill_world.h"
 #include "runtime/connection.h"
-#include "runtime/corvane.h"
 #include "support/standin_server.h"
 
-class DecisionScene : public testing::Test {
+class DecisionScene : public SkillScene {
 protected:
     void SetUp() override {
-        wm = WorldModel();
-        wm.InitFlagPos();
-        SenseParse = MsgParse();
         ACT = ActHandle();
+        SkillScene::SetUp();
         decision = Decision();
-        skill = Skill();
-        Lip = LIP();
         timer = Timer();
-        ACT.ClearControl();
         server_ = std::make_unique<standin::Server>();
         syncs_ = 0;
         connection.SetHostPort(server_->Port());
@@ -57,13 +49,6 @@ protected:
     static void StandReady(bool ready = true) {
         wm.m_HJ[JID_LLEG_3].fAngle = wm.m_HJ[JID_RLEG_3].fAngle = ready ? 30.0 : 0.0;
     }
-    static void Stand(double x, double y, double bodyDeg) {
-        wm.m_vSelfPos = wm.m_vSelfPosKF = Vector(x, y, 0);
-        wm.m_dBodyAng = wm.m_dFaceAng = bodyDeg;
-    }
-    static void BallAt(double x, double y) { wm.m_vBallPos = wm.m_vBallPosKF = Vector(x, y, 0); }
-    // The ball as the camera sees it (horizontal distance on the ground, bearing and
-    // elevation relative to the head).
     // The camera distance is nudged until the agent's own ground distance comes out as
     // exactly the one asked for, so that band edges can be hit.
     static void SeeBallAtGround(double groundDist, double bearingDeg, double elevationDeg = -30) {
@@ -74,22 +59,12 @@ protected:
             cameraDist = std::nextafter(cameraDist, 0.0);
         SeeBall(cameraDist, bearingDeg, elevationDeg);
     }
-    static void SeeBall(double cameraDist, double bearingDeg, double elevationDeg = -30) {
-        SenseParse.m_PolBallPos.PolPos = Polar(cameraDist, bearingDeg, elevationDeg);
-        SenseParse.m_PolBallPos.bCanSee = wm.m_bCanSeeBall = true;
-    }
-    static void LoseBall() { SenseParse.m_PolBallPos.bCanSee = wm.m_bCanSeeBall = false; }
-
     static bool LegsCommanded() {
         for (int j = JID_LLEG_1; j <= JID_RLEG_6; ++j)
             if (ACT.HJControl[j].bCtrled) return true;
         return false;
     }
     static bool HeadCommanded() { return ACT.HJControl[JID_HEAD_1].bCtrled || ACT.HJControl[JID_HEAD_2].bCtrled; }
-    // Angle the joint was sent towards this cycle by AdjustHJ with this speed.
-    static double TargetDeg(int joint, double speed) {
-        return wm.m_HJ[joint].fAngle + ACT.HJControl[joint].fAngle / speed;
-    }
 
     // Every beam the agent has sent so far, as written. A marker frame sent behind them
     // tells when all have arrived, so that "none" needs no waiting on a clock.

@@ -1,7 +1,8 @@
-// Renders perception messages for tests: the inverse of the world model's reading of
-// sightings, written with the server's layout and two-decimal numbers.
-#include "support/vision_render.h"
+// Renders perception messages: the inverse of the world model's reading of sightings,
+// written with the server's layout and two-decimal numbers.
+#include "simkit/vision_render.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -39,7 +40,20 @@ Vector Offset(double x, double y, double facingDeg, double forward, double left,
 }
 
 bool InView(const VisionScene& scene, const Polar& p) {
+    if (scene.halfViewVertDeg > 0 && std::fabs(p.Pz) > scene.halfViewVertDeg) return false;
     return scene.halfViewDeg <= 0 || std::fabs(p.Py) <= scene.halfViewDeg;
+}
+
+// The camera's sighting with the scene's noise: about 1 % of the distance and a few tenths
+// of a degree, as a real camera's blur would give.
+Polar Sighted(const ViewPose& pose, const VisionScene& scene, const Vector& target) {
+    Polar p = ObserveFrom(pose, target);
+    if (!scene.noise) return p;
+    std::normal_distribution<double> unit(0.0, 1.0);
+    p.Px = std::max(0.0, p.Px * (1.0 + 0.01 * unit(*scene.noise)));
+    p.Py += 0.3 * unit(*scene.noise);
+    p.Pz += 0.3 * unit(*scene.noise);
+    return p;
 }
 
 std::string RenderPlayer(const ViewPose& pose, const VisionScene& scene, const SeenPlayer& pl) {
@@ -49,7 +63,7 @@ std::string RenderPlayer(const ViewPose& pose, const VisionScene& scene, const S
     std::string body;
     for (const auto& part : parts) {
         if (!*part.second) continue;
-        const Polar p = ObserveFrom(pose, **part.second);
+        const Polar p = Sighted(pose, scene, **part.second);
         if (!InView(scene, p)) continue;
         body += " (" + std::string(part.first) + " " + Pol(p, scene.decimals) + ")";
     }
@@ -97,20 +111,141 @@ Vector LandmarkInTeamFrame(Flag_ID id, bool bIsLeft) {
     return bIsLeft ? a : Vector(-a.Vx, -a.Vy, a.Vz);
 }
 
+namespace {
+
+constexpr double kCircleRadius = 2.0;
+constexpr int kCircleSegments = 10;
+constexpr double kPenaltyDepth = 1.8;
+constexpr double kPenaltyHalfWidth = 1.95;
+
+std::vector<FieldLine> MakeFieldLines() {
+    std::vector<FieldLine> lines = {
+        {-15, 10, 15, 10}, {-15, -10, 15, -10}, {-15, -10, -15, 10}, {15, -10, 15, 10}, {0, -10, 0, 10}};
+    for (double end : {-15.0, 15.0}) {
+        const double front = end - std::copysign(kPenaltyDepth, end);
+        lines.push_back({end, kPenaltyHalfWidth, front, kPenaltyHalfWidth});
+        lines.push_back({front, kPenaltyHalfWidth, front, -kPenaltyHalfWidth});
+        lines.push_back({front, -kPenaltyHalfWidth, end, -kPenaltyHalfWidth});
+    }
+    for (int k = 0; k < kCircleSegments; ++k) {
+        const double a0 = 2 * kGeometryPi * k / kCircleSegments;
+        const double a1 = 2 * kGeometryPi * (k + 1) / kCircleSegments;
+        lines.push_back({kCircleRadius * std::cos(a0), kCircleRadius * std::sin(a0),
+                         kCircleRadius * std::cos(a1), kCircleRadius * std::sin(a1)});
+    }
+    return lines;
+}
+
+// Keeps the part of [t0, t1] where f0 + (f1 - f0) t >= 0.
+bool KeepNonNegative(double f0, double f1, double& t0, double& t1) {
+    if (f0 < 0 && f1 < 0) return false;
+    if (f0 >= 0 && f1 >= 0) return t0 <= t1;
+    const double root = f0 / (f0 - f1);
+    if (f0 < 0) t0 = std::max(t0, root);
+    else t1 = std::min(t1, root);
+    return t0 <= t1;
+}
+
+// Roots of |d + t e| = r; false when the line never comes that close.
+bool CircleRoots(double dx, double dy, double ex, double ey, double r, double& lo, double& hi) {
+    const double a = ex * ex + ey * ey;
+    const double b = 2 * (dx * ex + dy * ey);
+    const double c = dx * dx + dy * dy - r * r;
+    const double disc = b * b - 4 * a * c;
+    if (a <= 0 || disc < 0) return false;
+    lo = (-b - std::sqrt(disc)) / (2 * a);
+    hi = (-b + std::sqrt(disc)) / (2 * a);
+    return true;
+}
+
+// Ground ranges the camera's vertical view covers: ground at horizontal range r is seen
+// at -atan(h / r) - pitch.
+void VerticalRange(const ViewPose& pose, double halfDeg, double& rMin, double& rMax) {
+    const double h = pose.cameraZ;
+    const double upper = halfDeg - pose.headPitchDeg;   // largest depression seen
+    const double lower = -halfDeg - pose.headPitchDeg;  // smallest depression seen
+    rMin = upper >= 90 ? 0.0 : (upper <= 0 ? 1e9 : h / std::tan(upper / kRadToDeg));
+    rMax = lower <= 0 ? 1e9 : (lower >= 90 ? 0.0 : h / std::tan(lower / kRadToDeg));
+}
+
+bool ClipToRange(double dx, double dy, double ex, double ey, double rMin, double rMax, double& t0,
+                 double& t1) {
+    double lo = 0, hi = 0;
+    if (rMax < 1e9) {
+        if (!CircleRoots(dx, dy, ex, ey, rMax, lo, hi)) return false;
+        t0 = std::max(t0, lo);
+        t1 = std::min(t1, hi);
+        if (t0 > t1) return false;
+    }
+    if (rMin > 0 && CircleRoots(dx, dy, ex, ey, rMin, lo, hi) && lo < t1 && hi > t0) {
+        // The near disc cuts the segment: keep the longer of the two pieces left.
+        if (lo - t0 >= t1 - hi) t1 = lo;
+        else t0 = hi;
+    }
+    return t0 < t1;
+}
+
+}  // namespace
+
+const std::vector<FieldLine>& FieldLines() {
+    static const std::vector<FieldLine> lines = MakeFieldLines();
+    return lines;
+}
+
+bool ClipToView(const ViewPose& pose, const VisionScene& scene, double ax, double ay, double bx,
+                double by, double& t0, double& t1) {
+    const double face = (pose.bodyDeg + pose.headYawDeg) / kRadToDeg;
+    const double c = std::cos(face), s = std::sin(face);
+    // Camera frame: u forward, w to the left.
+    const double au = c * (ax - pose.x) + s * (ay - pose.y), aw = -s * (ax - pose.x) + c * (ay - pose.y);
+    const double bu = c * (bx - pose.x) + s * (by - pose.y), bw = -s * (bx - pose.x) + c * (by - pose.y);
+    t0 = 0.0;
+    t1 = 1.0;
+    if (scene.halfViewDeg > 0 && scene.halfViewDeg < 90) {
+        const double sh = std::sin(scene.halfViewDeg / kRadToDeg), ch = std::cos(scene.halfViewDeg / kRadToDeg);
+        if (!KeepNonNegative(au * sh - aw * ch, bu * sh - bw * ch, t0, t1)) return false;
+        if (!KeepNonNegative(au * sh + aw * ch, bu * sh + bw * ch, t0, t1)) return false;
+    }
+    if (scene.halfViewVertDeg <= 0) return t0 < t1;
+    double rMin = 0, rMax = 0;
+    VerticalRange(pose, scene.halfViewVertDeg, rMin, rMax);
+    return ClipToRange(au, aw, bu - au, bw - aw, rMin, rMax, t0, t1);
+}
+
+namespace {
+
+std::string RenderLines(const ViewPose& pose, const VisionScene& scene) {
+    std::string out;
+    const double m = scene.bIsLeft ? 1.0 : -1.0;
+    for (const FieldLine& l : FieldLines()) {
+        const double ax = m * l.x1, ay = m * l.y1, bx = m * l.x2, by = m * l.y2;
+        double t0 = 0, t1 = 0;
+        if (!ClipToView(pose, scene, ax, ay, bx, by, t0, t1)) continue;
+        const Vector a(ax + t0 * (bx - ax), ay + t0 * (by - ay), 0.0);
+        const Vector b(ax + t1 * (bx - ax), ay + t1 * (by - ay), 0.0);
+        out += " (L " + Pol(Sighted(pose, scene, a), scene.decimals) + " " +
+               Pol(Sighted(pose, scene, b), scene.decimals) + ")";
+    }
+    return out;
+}
+
+}  // namespace
+
 std::string RenderSee(const ViewPose& pose, const VisionScene& scene) {
     std::string see = "(See";
     if (scene.landmarks) {
         for (int f = 0; f < kFlagCount; ++f) {
-            const Polar p = ObserveFrom(pose, LandmarkInTeamFrame(static_cast<Flag_ID>(f), scene.bIsLeft));
+            const Polar p = Sighted(pose, scene, LandmarkInTeamFrame(static_cast<Flag_ID>(f), scene.bIsLeft));
             if (InView(scene, p))
                 see += " (" + std::string(kLandmarkName[f]) + " " + Pol(p, scene.decimals) + ")";
         }
     }
     if (scene.ball) {
-        const Polar p = ObserveFrom(pose, *scene.ball);
+        const Polar p = Sighted(pose, scene, *scene.ball);
         if (InView(scene, p)) see += " (B " + Pol(p, scene.decimals) + ")";
     }
     for (const SeenPlayer& pl : scene.players) see += RenderPlayer(pose, scene, pl);
+    if (scene.lines) see += RenderLines(pose, scene);
     return see + ")";
 }
 
