@@ -2,7 +2,7 @@
 // opponents, the opponent goal's posts and the kick-off roles placed by hand.
 // Writes wm, SenseParse.
 #pragma once
-#include "behaviour/test_decision_scene.h"
+#include "support/decision_scene.h"
 
 namespace decisiontest {
 
