@@ -110,6 +110,8 @@ public:
         // of the last call: a kick that is left before it ends must give the timer back.
         bool bKickInFlight = false;
         int64_t iLastCallCycle = -1;
+        long kicksDone = 0;  // kicks run to their end, for tools and tests to count
+        DribbleAction lastKick = WalkF;
     };
     struct WatchState {
         int missTime = 0;  // cycles without the ball

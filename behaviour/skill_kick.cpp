@@ -275,6 +275,8 @@ void RunGetBehind(Skill& s, KickState& k, const KickGeometry& g, bool mirrored) 
 
 void EndKick(KickState& k, bool straight) {
     k.bKickInFlight = false;
+    ++k.kicksDone;
+    k.lastKick = k.DribbleState;
     k.bIsGetSafePos = k.bIsGetTurnAngle = k.bSmallWalk = k.bIsWalkStop = false;
     if (straight) {
         ++k.KickTimes;

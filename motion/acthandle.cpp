@@ -3,6 +3,7 @@
 // `timer` and `skill` (resets) and the world model's fall state after a beam series.
 #include "motion/acthandle.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <iostream>
@@ -30,12 +31,16 @@ constexpr size_t kMaxCommandLength = 309;
 constexpr int kSilentCyclesForReset = 80;
 constexpr double kSilentLegSpeed = 0.001;
 
+// Below this magnitude a speed cut to hundredths has at most six significant digits.
+constexpr double kHundredthsWrittenExactly = 10000.0;
+
 }  // namespace
 
 ActHandle::ActHandle() {
     for (int id = 0; id < kJointCount; ++id) HJControl[id].sName = kEffectorName[id];
     m_sCommand.reserve(512);
     m_sSay.reserve(64);
+    m_sSayPayload.reserve(kSayPayloadLength);
 }
 
 void ActHandle::ClearControl() {
@@ -70,26 +75,58 @@ void ActHandle::DoAction(double laj1, double laj2, double laj3, double laj4,
 
 // Default stream notation (6 significant digits); a value that is not finite becomes 0
 // because the server cannot read "nan" or "inf" and would drop the whole message.
-void ActHandle::AppendNumber(std::string& out, double v) {
+// The character conversion is the printf style without the locale and format parsing that
+// made the stream (and snprintf) cost more per clause than parsing a whole message.
+char* ActHandle::WriteNumber(char* text, double v) {
     if (!std::isfinite(v)) v = 0.0;
-    char text[32];
-    const int n = std::snprintf(text, sizeof(text), "%g", v);
-    out.append(text, static_cast<size_t>(n));
+    return std::to_chars(text, text + kNumberTextSize, v, std::chars_format::general, 6).ptr;
 }
 
-void ActHandle::AppendSpeed(std::string& out, double v) {
+// A whole number of hundredths below 10^6 has at most six significant digits, so the
+// default notation shows it exactly: the integer part, then the hundredths without
+// trailing zeros, and no point when there are none.
+char* ActHandle::WriteHundredths(char* text, int hundredths) {
+    char* p = text;
+    if (hundredths < 0) *p++ = '-';
+    const unsigned magnitude = hundredths < 0 ? 0U - static_cast<unsigned>(hundredths)
+                                              : static_cast<unsigned>(hundredths);
+    unsigned whole = magnitude / 100;
+    const unsigned fraction = magnitude % 100;
+    int digits = 1;
+    for (unsigned rest = whole; rest >= 10; rest /= 10) ++digits;
+    for (char* d = p + digits - 1; d >= p; --d, whole /= 10) *d = static_cast<char>('0' + whole % 10);
+    p += digits;
+    if (fraction != 0) {
+        *p++ = '.';
+        *p++ = static_cast<char>('0' + fraction / 10);
+        if (fraction % 10 != 0) *p++ = static_cast<char>('0' + fraction % 10);
+    }
+    return p;
+}
+
+char* ActHandle::WriteSpeed(char* text, double v) {
     double dRounded = WorldModel::Round(v, 2);
     // Only a magnitude near the top of the double range overflows while scaling; such a
     // value has no fraction to round away.
     if (!std::isfinite(dRounded)) dRounded = v;
-    // The cut goes to a whole number of hundredths, which has no sign at zero: no "-0".
-    AppendNumber(out, dRounded + 0.0);
+    // Every speed a joint can take lands here. The cut value is the double nearest to a
+    // whole number of hundredths, and scaling it back recovers that number exactly; a
+    // rounded zero, negative or not, becomes 0 and so never reads "-0".
+    if (std::fabs(dRounded) < kHundredthsWrittenExactly) {
+        const double dHundredths = dRounded * 100.0;
+        return WriteHundredths(text, static_cast<int>(dHundredths + (dHundredths < 0 ? -0.5 : 0.5)));
+    }
+    return WriteNumber(text, dRounded);
+}
+
+void ActHandle::AppendNumber(std::string& out, double v) {
+    char text[kNumberTextSize];
+    out.append(text, WriteNumber(text, v));
 }
 
 std::string ActHandle::DealWithDouble(double v) {
-    std::string text;
-    AppendSpeed(text, v);
-    return text;
+    char text[kNumberTextSize];
+    return std::string(text, WriteSpeed(text, v));
 }
 
 void ActHandle::AppendJointClauses() {
@@ -98,9 +135,11 @@ void ActHandle::AppendJointClauses() {
             joint.bChanged = true;
             m_sCommand += '(';
             m_sCommand += joint.sName;
-            m_sCommand += ' ';
-            AppendSpeed(m_sCommand, joint.fAngle);
-            m_sCommand += ')';
+            char text[kNumberTextSize + 2];
+            text[0] = ' ';
+            char* end = WriteSpeed(text + 1, joint.fAngle);
+            *end++ = ')';
+            m_sCommand.append(text, end);
         } else if (joint.bChanged) {
             // A speed stays in force on the server until replaced: stop the joint once.
             m_sCommand += '(';
@@ -112,8 +151,9 @@ void ActHandle::AppendJointClauses() {
 }
 
 void ActHandle::AppendSayClause() {
+    wm._GenerateSayInformationGK(m_sSayPayload);
     m_sSay.assign("(say ");
-    m_sSay += wm._GenerateSayInformationGK();
+    m_sSay += m_sSayPayload;
     m_sSay += ')';
     if (m_sSay.size() + m_sCommand.size() > kMaxCommandLength) {
         std::cout << "Send too long message, ignore say info" << m_sSay.size() << ",  "

@@ -68,8 +68,12 @@ private:
         float m_fHeadAngle = 5.0f;  // pan speed while scanning
     };
 
+    // The number writers fill a buffer of kNumberTextSize characters and return its end.
+    static constexpr int kNumberTextSize = 32;
+    static char* WriteNumber(char* text, double v);
+    static char* WriteHundredths(char* text, int hundredths);
+    static char* WriteSpeed(char* text, double v);
     static void AppendNumber(std::string& out, double v);
-    static void AppendSpeed(std::string& out, double v);
     void AppendJointClauses();
     void AppendSayClause();
     bool PlayMotion(const keyframe::Motion& motion);
@@ -81,6 +85,7 @@ private:
 
     std::string m_sCommand;  // this cycle's effector message
     std::string m_sSay;      // this cycle's say clause
+    std::string m_sSayPayload;  // the goalkeeper payload, rebuilt in place every cycle
     std::string m_sBeam;
     int iErrNum = 0;         // consecutive cycles with silent legs
     int iBeamedNum = 0;      // beams sent in the current counted series

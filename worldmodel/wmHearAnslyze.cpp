@@ -97,8 +97,14 @@ Vector WorldModel::DecoderVector(u_32 code) {
 // ---- the goalkeeper's payload
 
 std::string WorldModel::_GenerateSayInformationGK() const {
+    std::string payload;
+    _GenerateSayInformationGK(payload);
+    return payload;
+}
+
+void WorldModel::_GenerateSayInformationGK(std::string& payload) const {
     static const u_8 kBase[4] = {0x60, 0x40, 0x60, 0x40};
-    std::string payload(kSayPayloadLength, '\0');
+    payload.assign(kSayPayloadLength, '\0');
     for (int k = 0; k < 4; ++k) {
         const PlayerInfoGK& entry = m_NearestTeamMateInfo[k];
         u_8 b = kBase[k] | static_cast<u_8>(entry.iNum & 0x0F);
@@ -108,7 +114,6 @@ std::string WorldModel::_GenerateSayInformationGK() const {
         Write16(payload, 4 + 4 * k, EncoderdDistGK(entry.dDistToBall));
         Write16(payload, 6 + 4 * k, EncoderdAngleGK(entry.dAngleToBall));
     }
-    return payload;
 }
 
 // ---- reception

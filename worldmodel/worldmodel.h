@@ -196,6 +196,8 @@ public:
 
     // ---- team messages
     std::string _GenerateSayInformationGK() const;
+    // The same payload into a caller's string, which keeps its storage from cycle to cycle.
+    void _GenerateSayInformationGK(std::string& payload) const;
     void UpdateHearMsg();
     static bool IsHearMsgValid(const std::string& sMsg);
     static bool IsHeardMsgValidGK(const std::string& sMsg);

@@ -18,6 +18,7 @@ public:
     int Wait(int timeoutMs = 5000);
     void Signal(int sig);
     std::string Output() const;  // everything written to standard output so far
+    pid_t Pid() const { return pid_; }
 
 private:
     pid_t pid_ = -1;

@@ -3,7 +3,7 @@
 
 #include <random>
 
-#include "alloc_counter.h"
+#include "support/alloc_counter.h"
 #include "worldmodel/posfilter.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "alloc_counter.h"
+#include "support/alloc_counter.h"
 #include "perception/msgparse.h"
 #include "runtime/corvane.h"
 #include "worldmodel/worldmodel.h"

@@ -115,6 +115,10 @@ void Match::EndCycle() {
 
 bool Match::Step() {
     if (s_->closed) return false;
+    if (s_->referee.Mode() == "GameOver") {
+        Close();
+        return false;
+    }
     if (s_->cycle == 0) s_->pace = std::chrono::steady_clock::now();
     BeginCycle();
     EndCycle();

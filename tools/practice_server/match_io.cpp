@@ -102,8 +102,14 @@ void Match::State::HandleFrame(Peer& peer, const std::string& payload) {
     if (peer.stage == Peer::Stage::AwaitScene) return HandleScene(peer, payload);
     SimRobot* robot = peer.robot >= 0 ? robots[size_t(peer.robot)].get() : nullptr;
     if (robot && HasNonFinite(payload)) robot->info.sentNonFinite = true;
-    if (payload.rfind("(init ", 0) == 0) return HandleInit(peer, payload);
-    if (payload.rfind("(beam ", 0) == 0) return HandleBeam(peer, payload);
+    const bool init = payload.rfind("(init ", 0) == 0, beam = payload.rfind("(beam ", 0) == 0;
+    // Which team plays left must not depend on which process the scheduler ran first.
+    if (deferInits && (init || beam) && (init || !peer.deferred.empty())) {
+        peer.deferred.push_back(payload);
+        return;
+    }
+    if (init) return HandleInit(peer, payload);
+    if (beam) return HandleBeam(peer, payload);
     if (payload.rfind("(syn)", 0) == 0 && payload.size() == 5) return;
     // Anything else is the effector answer to the last message.
     ++peer.answered;
@@ -208,6 +214,13 @@ void Match::State::Drop(Peer& peer, const std::string& reason) {
 // Lock-step: every agent sent a message this cycle owes an answer; the wait ends when all
 // have answered or the cycle's time-out has passed.
 void Match::State::WaitForAnswers() {
+    deferInits = true;
+    WaitForAll();
+    deferInits = false;
+    HandleDeferred();
+}
+
+void Match::State::WaitForAll() {
     const auto deadline = std::chrono::steady_clock::now() +
                           std::chrono::microseconds(long(options.cycleTimeoutSec * 1e6));
     std::vector<pollfd> fds;
@@ -233,6 +246,15 @@ void Match::State::WaitForAnswers() {
             }
             HandleFrames(*owing[k]);
         }
+    }
+}
+
+void Match::State::HandleDeferred() {
+    for (Peer& p : peers) {
+        std::vector<std::string> frames;
+        frames.swap(p.deferred);
+        for (const std::string& f : frames)
+            if (p.stage != Peer::Stage::Closed) HandleFrame(p, f);
     }
 }
 

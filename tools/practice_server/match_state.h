@@ -26,6 +26,7 @@ struct Peer {
     bool sentThisCycle = false;
     bool announce = false;  // the next game state names number and side
     std::string command;    // joint clauses of this cycle's answers
+    std::vector<std::string> deferred;  // init and what followed it, for the end of the wait
 };
 
 struct Said {
@@ -85,6 +86,9 @@ struct Match::State {
     void Refuse(Peer& peer, const std::string& reason);
     void Drop(Peer& peer, const std::string& reason);
     void WaitForAnswers();
+    void WaitForAll();
+    void HandleDeferred();
+    bool deferInits = false;  // inits wait for the end of the cycle, taken in connection order
     int Connected() const;
 
     // ---- the world (match.cpp)

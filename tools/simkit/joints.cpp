@@ -73,9 +73,10 @@ void SimulatedJoints::ReadClauses(const std::string& command) {
         if (blank < close) {
             const std::string name = command.substr(pos + 1, blank - pos - 1);
             for (int j = 0; j < kJointCount; ++j) {
-                if (ACT.HJControl[j].sName == name) {
-                    inForce_[j] = std::strtod(command.c_str() + blank + 1, nullptr);
-                }
+                // A speed that is not a number would poison the angle for good: the
+                // joint keeps the speed it had.
+                const double speed = std::strtod(command.c_str() + blank + 1, nullptr);
+                if (ACT.HJControl[j].sName == name && std::isfinite(speed)) inForce_[j] = speed;
             }
         }
         pos = close + 1;
