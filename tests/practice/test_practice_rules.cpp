@@ -97,6 +97,9 @@ TEST(PracticeJoining, BadFramesCloseOnlyTheirConnection) {
     EXPECT_TRUE(squad.agents[size_t(control)]->ClosedByServer());
     EXPECT_TRUE(match.Robot(Side::Left, 1)->connected);
     EXPECT_TRUE(match.Robot(Side::Left, 2)->endedEarly);
+    // A say text is free bytes: one that spells NaN is no non-finite number.
+    squad.Cycle({"(lle1 0.5)(say NaNinfNAN)"});
+    EXPECT_FALSE(match.Robot(Side::Left, 1)->sentNonFinite);
     squad.Cycle({"(lle1 nan)"});
     EXPECT_TRUE(match.Robot(Side::Left, 1)->sentNonFinite);
     squad.Cycles(3);

@@ -47,8 +47,15 @@ bool ReadNumber(const std::string& text, double& out) {
     return end != text.c_str();
 }
 
+// Numbers only: a say text is free bytes and may spell "NaN" or "inf" by chance (the
+// keeper's payload does), so its clause is left out of the check.
 bool HasNonFinite(const std::string& s) {
     std::string lower(s);
+    const size_t say = lower.find("(say ");
+    if (say != std::string::npos) {
+        const size_t end = lower.find(')', say);
+        lower.erase(say, end == std::string::npos ? std::string::npos : end + 1 - say);
+    }
     std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
     return lower.find("nan") != std::string::npos || lower.find("inf") != std::string::npos;
 }
