@@ -64,14 +64,7 @@ inline Replay LoadCase(const Case& c) {
 }
 
 inline void StartAgent() {
-    SenseParse = MsgParse();
-    wm = WorldModel();
-    ACT = ActHandle();
-    decision = Decision();
-    skill = Skill();
-    Lip = LIP();
-    gNao = Nao();
-    timer.ClearTimer();
+    ResetAgentState();
     m_bInit = true;  // the init message is a socket call
     SenseParse.m_sTeamName = wm.m_sTeamName = "Blue";
 }

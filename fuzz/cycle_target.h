@@ -168,15 +168,7 @@ struct Wire {
 };
 
 inline void StartAgent(const Header& h) {
-    SenseParse = MsgParse();
-    wm = WorldModel();
-    ACT = ActHandle();
-    decision = Decision();
-    skill = Skill();
-    Lip = LIP();
-    gNao = Nao();
-    timer.ClearTimer();
-    m_bInit = false;
+    ResetAgentState();
     SenseParse.m_sTeamName = wm.m_sTeamName = "Blue";
     decision.bPenaltyAttacker = h.penaltyAttacker;
     decision.bPenaltyKeeper = h.penaltyKeeper;

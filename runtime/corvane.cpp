@@ -156,3 +156,15 @@ int AgentMain(int argc, char** argv) {
     }
     return 0;
 }
+
+void ResetAgentState() {
+    wm = WorldModel();
+    SenseParse = MsgParse();
+    ACT = ActHandle();
+    decision = Decision();
+    skill = Skill();
+    Lip = LIP();
+    gNao = Nao();
+    timer = Timer();
+    m_bInit = false;
+}

@@ -34,6 +34,9 @@ bool Run();
 // One cycle with `decide` in place of the decision layer (developer tools drive the
 // body themselves); Run() is RunCycle with decision.Do().
 bool RunCycle(void (*decide)());
+// Every singleton back to its state at process start (tests, benchmarks and fuzzing
+// replay many agents in one process).
+void ResetAgentState();
 bool KeepCycling();  // false once SIGINT has arrived
 void handler(int sig);
 int AgentMain(int argc, char** argv);

@@ -14,17 +14,7 @@
 
 namespace practice {
 
-void ResetAgentSingletons() {
-    wm = WorldModel();
-    SenseParse = MsgParse();
-    ACT = ActHandle();
-    decision = Decision();
-    skill = Skill();
-    Lip = LIP();
-    gNao = Nao();
-    timer = Timer();
-    m_bInit = false;
-}
+void ResetAgentSingletons() { ResetAgentState(); }
 
 InProcessPlayer::InProcessPlayer(Match& match, const std::string& team, int unum) : match_(match) {
     connection.CloseConnection();
