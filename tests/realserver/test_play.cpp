@@ -32,11 +32,13 @@ protected:
 };
 
 TEST_F(Play, SelfLocalisationWhileWalkingIncludingAlongTheSideLine) {
-    // The second robot faces out of the field and steps sideways along the side line: no
-    // landmark in view, only its own steps to go by.
+    // The second robot localises facing the goal, is then turned by the referee to face out
+    // of the field and steps sideways along the side line: no landmark in view, only its own
+    // steps to go by.
     Probe(5, -12, 0, 0, {"--motion=walk_f", "--seconds=16"});
-    Probe(6, -6, 9, 90, {"--motion=walk_hr", "--seconds=16"});
+    Probe(6, -6, 9, 0, {"--motion=walk_hr", "--seconds=16"});
     Begin({5, 6});
+    pitch_.monitor().PlaceRobot(TeamSide::Left, 6, -6, 9, 90);
     std::vector<std::string> outputs;
     for (auto& p : pitch_.Processes()) p->Wait(90000), outputs.push_back(p->Output());
     pitch_.Stop();

@@ -1,6 +1,7 @@
 // match_runner's options, the loop over matches and the totals.
 #include "match_runner/runner.h"
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <sys/stat.h>
@@ -78,6 +79,9 @@ struct Totals {
     }
 };
 
+volatile std::sig_atomic_t gInterrupted = 0;
+void OnInterrupt(int) { gInterrupted = 1; }
+
 std::string Numbered(const std::string& prefix, int n, const char* suffix) {
     return prefix.empty() ? "" : prefix + "_" + std::to_string(n) + suffix;
 }
@@ -122,9 +126,14 @@ int Main(int argc, char** argv) {
         std::fprintf(stderr, "match_runner: %s\n%s", error.c_str(), kUsage);
         return 2;
     }
+    // The server runs in a session of its own, out of reach of the terminal's interrupt:
+    // the runner stops it itself.
+    std::signal(SIGINT, OnInterrupt);
+    std::signal(SIGTERM, OnInterrupt);
+    o.match.interrupted = &gInterrupted;
     Totals totals;
     int failed = 0;
-    for (int n = 1; n <= o.matches; ++n) {
+    for (int n = 1; n <= o.matches && !gInterrupted; ++n) {
         rcss::PitchOptions pitch;
         pitch.syncMode = o.sync;
         if (!o.logDir.empty()) {

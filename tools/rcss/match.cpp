@@ -46,14 +46,17 @@ public:
     }
     void Add(const GroundTruth& t) {
         if (trace_) {
-            for (const RobotTruth& r : t.robots)
+            for (const RobotTruth& r : t.robots) {
+                if (r.unum <= 0) continue;  // not yet announced
                 std::fprintf(trace_, "%.2f,%s,robot,%s,%d,%.3f,%.3f,%.3f,%.1f,%.3f\n", t.gameTime, t.playMode.c_str(),
                              SideName(r.side), r.unum, r.x, r.y, r.z, r.headingDeg, r.up[2]);
+            }
             std::fprintf(trace_, "%.2f,%s,ball,,0,%.3f,%.3f,%.3f,0,1\n", t.gameTime, t.playMode.c_str(), t.ballX,
                          t.ballY, t.ballZ);
         }
         if (options_.svgPath.empty() || t.message % kSvgEveryMessages != 0) return;
-        for (const RobotTruth& r : t.robots) Track(r).path.emplace_back(r.x, r.y);
+        for (const RobotTruth& r : t.robots)
+            if (r.unum > 0) Track(r).path.emplace_back(r.x, r.y);
         picture_.ball.emplace_back(t.ballX, t.ballY);
     }
     void Finish(const MatchResult& result) {
@@ -85,9 +88,11 @@ void StartTeam(Pitch& pitch, const TeamSpec& team) {
                      team.name + "_start", false);
         return;
     }
-    for (int unum = 1; unum <= kPlayers; ++unum)
+    for (int unum = 1; unum <= kPlayers; ++unum) {
         pitch.Launch(team.program, {"--teamname=" + team.name, "--unum=" + std::to_string(unum)},
                      team.name + "_" + std::to_string(unum));
+        pitch.WaitForAnswers(pitch.Processes().size());
+    }
 }
 
 bool AllOnField(const GroundTruth& t) {
@@ -128,11 +133,15 @@ MatchResult PlayMatch(const PitchOptions& pitchOptions, const MatchOptions& opti
     StartTeam(pitch, options.left);
     pitch.WaitForRobot(TeamSide::Left, 1);  // the first team to announce itself plays left
     StartTeam(pitch, options.right);
-    if (!pitch.monitor().WaitFor(AllOnField, 90)) result.error = "not all 22 robots came onto the field within 90 s";
+    const auto stop = options.interrupted;
+    if (!pitch.monitor().WaitFor([stop](const GroundTruth& t) { return AllOnField(t) || (stop && *stop); }, 90))
+        result.error = "not all 22 robots came onto the field within 90 s";
     pitch.monitor().KickOff(TeamSide::Left);
     const double until = options.gameSeconds;
-    if (!pitch.monitor().WaitFor([until](const GroundTruth& t) { return t.gameTime >= until; }, until * 4 + 60))
+    if (!pitch.monitor().WaitFor([until, stop](const GroundTruth& t) { return t.gameTime >= until || (stop && *stop); },
+                                 until * 4 + 60))
         result.error = "game time stalled before " + std::to_string(int(until)) + " s";
+    if (stop && *stop) result.error = "interrupted";
     result.final = pitch.monitor().Truth();
     for (size_t k = 0; k < pitch.Processes().size(); ++k)
         result.processes.push_back({pitch.Names()[k], pitch.Processes()[k]->Running(), -1, 0, 0});

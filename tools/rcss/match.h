@@ -3,6 +3,7 @@
 // falls and time lying, where the ball was, processes that ended badly, nan or inf sent or
 // printed; optionally a CSV trace of ground truth and an SVG picture. No globals.
 #pragma once
+#include <csignal>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,8 @@ struct MatchOptions {
     TeamSpec left, right;
     double gameSeconds = 120;
     std::string tracePath, svgPath;  // empty: none
+    // Set (by a signal handler) to end the match early; the server is still stopped cleanly.
+    const volatile std::sig_atomic_t* interrupted = nullptr;
 };
 
 struct ProcessEnd {

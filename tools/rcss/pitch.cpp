@@ -2,6 +2,9 @@
 // the agents left to notice the closed stream and end by themselves.
 #include "rcss/pitch.h"
 
+#include <chrono>
+#include <thread>
+
 namespace rcss {
 
 Pitch::~Pitch() { Stop(); }
@@ -37,6 +40,18 @@ AgentProcess& Pitch::Launch(const std::string& program, const std::vector<std::s
     processes_.push_back(std::make_unique<AgentProcess>(program, all, out, true));
     names_.push_back(name);
     return *processes_.back();
+}
+
+bool Pitch::WaitForAnswers(size_t agents, double timeoutSec) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeoutSec);
+    while (std::chrono::steady_clock::now() < deadline) {
+        const std::vector<RelayStats> links = relay_.Links();
+        size_t answered = 0;
+        for (const RelayStats& l : links) answered += l.perceptions > 0 ? 1 : 0;
+        if (answered >= agents) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return false;
 }
 
 bool Pitch::WaitForRobot(TeamSide side, int unum, double timeoutSec) {

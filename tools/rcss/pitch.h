@@ -31,6 +31,10 @@ public:
     // (the agent programs' options); without, args go as they are (team scripts).
     AgentProcess& Launch(const std::string& program, const std::vector<std::string>& args, const std::string& name,
                          bool serverArgs = true);
+    // Waits until the server has answered every agent that connected (each has had its first
+    // message): agents started one by one this way never wait on each other long enough
+    // to give up (they end after 10 s of silence).
+    bool WaitForAnswers(size_t agents, double timeoutSec = 20);
     // Waits until the scene holds that robot.
     bool WaitForRobot(TeamSide side, int unum, double timeoutSec = 30);
     // Stops the server and then waits for every process started here to end.
