@@ -47,6 +47,10 @@ constexpr double kAtBallM = 0.35;
 // A bar nobody lifts (the others all down, the ball unseen) must not keep the player that
 // stands nearest away from the ball for good.
 constexpr double kBarLimitSec = 20.0;
+// The big kick's swing begins at this cycle of its timer. Weight shift and wind-up before
+// it can nudge a ball lying close: on the league's server that nudge is the first touch,
+// and the swing would be the second.
+constexpr long kBigKickSwingFromCycle = 71;
 constexpr int kKickOffTakerUnum = 9;
 constexpr int kGoalKickTakerUnum = 1;
 
@@ -263,7 +267,8 @@ void Decision::FreeKickUs() { NearestTakes(m_FreeKickUs); }
 void Decision::FreeKickOpp() { KickInOpp(); }
 
 // The server turns our set piece into open play at the taker's first touch, while its kick
-// still runs: the kick is finished, and the bar starts then. Any other mode lifts it.
+// still runs: a kick past the start of its swing is finished (the swing made the touch),
+// one still winding up is cut; the bar starts then. Any other mode lifts it.
 void Decision::UpdateSecondTouch(TPlayMode mode) {
     SecondTouchState& st = m_SecondTouch;
     if (const int taker = SetPieceTakerNum(mode)) {
@@ -278,7 +283,8 @@ void Decision::UpdateSecondTouch(TPlayMode mode) {
     if (st.takerUnum != 0) {
         st.barredUnum = st.takerUnum;
         st.barredSinceSec = wm.m_dGameTime;
-        st.bFinishKick = st.takerUnum == wm.m_iUnum && timer.IsTimerRun();
+        st.bFinishKick =
+            st.takerUnum == wm.m_iUnum && timer.IsTimerRun() && timer.GetTime() >= kBigKickSwingFromCycle;
         st.takerUnum = 0;
     }
     if (st.barredUnum == 0) return;

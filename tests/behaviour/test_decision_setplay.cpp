@@ -216,11 +216,20 @@ TEST_F(SetPiece, TakerFinishesItsKickThenLeavesTheBallUntilAnotherPlayerHasIt) {
     wm.m_NearestTeamMateInfo[1].iNum = 7;
     BallAt(0.2, 0);
     LoseBall();
+    // A touch while the kick still winds up (a nudge): the swing would touch again, so the
+    // kick is cut, and the taker is kept off the ball all the same.
     decision.nowPlayMode = PM_BeforeKickOff;
-    Cycles(PM_KickOffUs, 5);
+    Cycles(PM_KickOffUs, 40);
+    Cycle(PM_PlayOn);
+    EXPECT_FALSE(timer.IsTimerRun());
+    EXPECT_EQ(Decision::BallCarrierNum(), 7);
+
+    // The server turns the kick-off into play at the first touch: a kick past the start of
+    // its swing made it, and runs to its end.
+    decision.nowPlayMode = PM_BeforeKickOff;
+    Cycles(PM_KickOffUs, 75);
     ASSERT_TRUE(timer.IsTimerRun());
-    // The server turns the kick-off into play at the first touch: the kick runs to its end.
-    int cycles = 5;
+    int cycles = 75;
     for (; timer.IsTimerRun() && cycles < 400; ++cycles) {
         Cycle(PM_PlayOn);
         EXPECT_EQ(Decision::BallCarrierNum(), 7);
