@@ -274,6 +274,11 @@ int Decision::NextAdjusting(int adjusting, bool dribbleOk) {
 
 void Decision::PlayOn() {
     bBeamOver = false;
+    // A taker still beside the ball it may not play would touch it on its way anywhere.
+    if (IsBarredBesideTheBall()) {
+        HoldStance();
+        return;
+    }
     Vector vKickerPos, vAveBallPos;
     const bool bNeedCatchBall = Golie_CatchJudge_new(vKickerPos, vAveBallPos, kCatchJudgeDistance);
     const int oppNum = NearBallOppNum();

@@ -35,6 +35,8 @@ public:
     void HoldStance();
     // Who takes our set piece, and who is kept off the ball after it; once per cycle.
     void UpdateSecondTouch(TPlayMode mode);
+    // This player is kept off the ball and stands within reach of it.
+    bool IsBarredBesideTheBall() const;
     void CatchBall();
     // This player is the one its side sends to the ball (never while its number is unknown).
     static bool IsNearestToBall();

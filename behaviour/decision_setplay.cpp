@@ -47,6 +47,8 @@ constexpr double kAtBallM = 0.35;
 // A bar nobody lifts (the others all down, the ball unseen) must not keep the player that
 // stands nearest away from the ball for good.
 constexpr double kBarLimitSec = 20.0;
+// Closer than this the barred taker stands still rather than walk off past the ball.
+constexpr double kBesideBallM = 0.6;
 // The big kick's swing begins at this cycle of its timer. Weight shift and wind-up before
 // it can nudge a ball lying close: on the league's server that nudge is the first touch,
 // and the swing would be the second.
@@ -289,6 +291,11 @@ void Decision::UpdateSecondTouch(TPlayMode mode) {
     }
     if (st.barredUnum == 0) return;
     if (OtherPlayerAtBall(st.barredUnum) || wm.m_dGameTime - st.barredSinceSec > kBarLimitSec) st.barredUnum = 0;
+}
+
+bool Decision::IsBarredBesideTheBall() const {
+    return wm.m_iUnum != 0 && m_SecondTouch.barredUnum == wm.m_iUnum &&
+           WorldModel::GetDistInXY(wm.m_vSelfPos, wm.m_vBallPos) < kBesideBallM;
 }
 
 // The keeper takes it wherever the others stand: the ball lies in its area.

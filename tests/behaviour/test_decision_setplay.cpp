@@ -235,11 +235,18 @@ TEST_F(SetPiece, TakerFinishesItsKickThenLeavesTheBallUntilAnotherPlayerHasIt) {
         EXPECT_EQ(Decision::BallCarrierNum(), 7);
     }
     EXPECT_EQ(cycles, keyframe::kBigKick.iEndTime + 1);
+    // Beside the ball it stands still, farther off it keeps its place in the formation.
     const long walks = Lip.lastRequest.walkCalls;
     Cycles(PM_PlayOn, 50);
     EXPECT_FALSE(Decision::IsNearestToBall());
     EXPECT_EQ(decision.m_PlayOn.adjusting, 0);  // never dribbled
-    EXPECT_GT(Lip.lastRequest.walkCalls, walks);  // kept its place instead
+    EXPECT_EQ(Lip.lastRequest.walkCalls, walks);
+    EXPECT_TRUE(LegsCommanded());
+    BallAt(2, 0);
+    Cycles(PM_PlayOn, 50);
+    EXPECT_EQ(decision.m_PlayOn.adjusting, 0);
+    EXPECT_GT(Lip.lastRequest.walkCalls, walks);
+    BallAt(0.2, 0);
 
     // A team-mate seen at the ball has played it: the taker may again.
     wm.m_vTeamMate[6].bValid = true;
