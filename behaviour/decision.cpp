@@ -53,17 +53,18 @@ constexpr double kPenaltyKickFromX = 13.0;
 constexpr double kPenaltyDribbleAdoptDeg = 15.0;
 
 using Handler = void (Decision::*)();
-// Indexed by TPlayMode; null: the mode has no handler.
+// Indexed by TPlayMode. A mode the league gives without a plan for it still must not
+// leave the legs to the speeds of the last cycle: the robot stands and looks.
 constexpr Handler kHandlers[PM_None + 1] = {
-    &Decision::BeforeKickOff, &Decision::KickOffUs,    &Decision::KickOffOpp,
-    &Decision::PlayOn,        &Decision::KickInUs,     &Decision::KickInOpp,
+    &Decision::BeforeKickOff, &Decision::KickOffUs,     &Decision::KickOffOpp,
+    &Decision::PlayOn,        &Decision::KickInUs,      &Decision::KickInOpp,
     &Decision::CornerKickUs,  &Decision::CornerKickOpp, &Decision::GoalKickUs,
-    &Decision::GoalKickOpp,   nullptr,                 nullptr,
-    nullptr,                  &Decision::GoalUs,       &Decision::GoalOpp,
-    nullptr,                  nullptr,                 nullptr};
+    &Decision::GoalKickOpp,   &Decision::HoldStance,    &Decision::HoldStance,
+    &Decision::HoldStance,    &Decision::GoalUs,        &Decision::GoalOpp,
+    &Decision::FreeKickUs,    &Decision::FreeKickOpp,   &Decision::HoldStance};
 
 Handler HandlerFor(TPlayMode mode) {
-    if (mode < PM_BeforeKickOff || mode > PM_None) return nullptr;
+    if (mode < PM_BeforeKickOff || mode > PM_None) return &Decision::HoldStance;
     if (gAltBuild && mode == PM_GoalKickOpp) return &Decision::PlayOn;
     return kHandlers[mode];
 }
@@ -101,7 +102,8 @@ bool ShouldDive(bool bNeedCatchBall, int oppNum) {
 int RouteFor(TPlayMode mode, bool gettingUp) {
     if (gettingUp) return -2;
     bool kicker = false;
-    if (mode == PM_KickInUs || mode == PM_CornerKickUs) kicker = Decision::IsNearestToBall();
+    if (mode == PM_KickInUs || mode == PM_CornerKickUs || mode == PM_FreeKickUs)
+        kicker = Decision::IsNearestToBall();
     if (mode == PM_GoalKickUs) kicker = wm.m_PlayerRole == PR_Goalie;
     return static_cast<int>(mode) * 2 + (kicker ? 1 : 0);
 }
@@ -154,19 +156,28 @@ void BallCarrier(Decision& d) {
 
 // Before the server has told us our number the ranking is empty as well (number 0), and
 // the two must not be taken for a match.
-bool Decision::IsNearestToBall() { return wm.m_iUnum != 0 && wm.GetNearestTeamMateNum() == wm.m_iUnum; }
+bool Decision::IsNearestToBall() { return wm.m_iUnum != 0 && BallCarrierNum() == wm.m_iUnum; }
+
+int Decision::BallCarrierNum() {
+    const int nearest = wm.GetNearestTeamMateNum();
+    if (nearest == 0 || nearest != decision.m_SecondTouch.barredUnum) return nearest;
+    return wm.m_NearestTeamMateInfo[1].iNum;
+}
 
 Decision::Decision() : bRoleSign(false), beamTime(0.0), lastPlayMode(PM_None), nowPlayMode(PM_None) {}
 
 void Decision::Do() {
     const TPlayMode mode = wm.PlayState;
+    UpdateSecondTouch(mode);
     const bool fallen = wm.m_FallState != FALL_NONE;
     const bool gettingUp = fallen && mode != PM_BeforeKickOff && mode != PM_GoalUs && mode != PM_GoalOpp;
+    if (gettingUp) m_SecondTouch.bFinishKick = false;
 
     // The shared key-frame timer belongs to whichever motion runs; one cut off by a change
-    // of handler would make the next motion start mid-table or end at once.
+    // of handler would make the next motion start mid-table or end at once. The taker's
+    // kick that outlives its set piece is no such motion: it is finished below.
     const int route = RouteFor(mode, gettingUp);
-    if (route != m_Dispatch.lastRoute && timer.IsTimerRun()) ACT.ClearAll();
+    if (route != m_Dispatch.lastRoute && timer.IsTimerRun() && !m_SecondTouch.bFinishKick) ACT.ClearAll();
     m_Dispatch.lastRoute = route;
 
     if (gettingUp) {
@@ -179,7 +190,11 @@ void Decision::Do() {
         nowPlayMode = mode;
         if (mode == PM_KickOffUs) m_KickOff.bKicked = false;
     }
-    if (const Handler handler = HandlerFor(mode)) (this->*handler)();
+    if (m_SecondTouch.bFinishKick) {
+        if (ACT.BigKick()) m_SecondTouch.bFinishKick = false;
+        return;
+    }
+    (this->*HandlerFor(mode))();
 }
 
 void Decision::Clear() {
@@ -259,6 +274,11 @@ int Decision::NextAdjusting(int adjusting, bool dribbleOk) {
 
 void Decision::PlayOn() {
     bBeamOver = false;
+    // A taker still beside the ball it may not play would touch it on its way anywhere.
+    if (IsBarredBesideTheBall()) {
+        HoldStance();
+        return;
+    }
     Vector vKickerPos, vAveBallPos;
     const bool bNeedCatchBall = Golie_CatchJudge_new(vKickerPos, vAveBallPos, kCatchJudgeDistance);
     const int oppNum = NearBallOppNum();
@@ -286,6 +306,18 @@ void Decision::PlayOn() {
             Formation();
         }
     }
+}
+
+// A stride cut off where it stands topples the robot, so the walk ends with its closing
+// step first; a robot that has not walked takes the posture without stepping. The head is
+// pointed last: the posture would centre it.
+void Decision::HoldStance() {
+    if (Lip.mPhase == PREPARE) {
+        Lip.Prepare(0, false);
+    } else {
+        Lip.StopWalk(0, Lip.bSmallWalk);
+    }
+    ACT.TurnHead();
 }
 
 void Decision::KickInOpp() { PlayOn(); }

@@ -29,9 +29,20 @@ public:
     void GoalKickOpp();
     void GoalUs();
     void GoalOpp();
+    void FreeKickUs();
+    void FreeKickOpp();
+    // Every other mode: finish the step under way, stand, keep looking.
+    void HoldStance();
+    // Who takes our set piece, and who is kept off the ball after it; once per cycle.
+    void UpdateSecondTouch(TPlayMode mode);
+    // This player is kept off the ball and stands within reach of it.
+    bool IsBarredBesideTheBall() const;
     void CatchBall();
     // This player is the one its side sends to the ball (never while its number is unknown).
     static bool IsNearestToBall();
+    // The team-mate that plays the ball: the nearest, unless it took our last set piece and
+    // nobody else has played the ball since; then the next nearest. 0: nobody known.
+    static int BallCarrierNum();
     // The ball carrier's hysteresis counter after one dribble check (see PlayOnState).
     static int NextAdjusting(int adjusting, bool dribbleOk);
 
@@ -86,12 +97,21 @@ public:
         Vector KickPos;     // penalty attacker's aim point
         bool bCaledKickPos = false;
     };
-    struct SetPieceState {  // one each for KickInUs, CornerKickUs, GoalKickUs
+    struct SetPieceState {  // one each for KickInUs, CornerKickUs, GoalKickUs, FreeKickUs
         bool turnToBall = false;
         bool turnToGoal = false;
         bool walkstopkiu = false;  // stopped in front of the ball; next is the kick
         bool turnheadrightkiu = true;
         bool bKickUnderway = false;  // BigKick has been started and has not completed
+    };
+    // The league punishes a set-piece taker that plays the ball again before anybody else
+    // has: the taker finishes its kick, then leaves the ball to the others until another
+    // player is at the ball or the play mode changes.
+    struct SecondTouchState {
+        int takerUnum = 0;          // takes our set piece under way; 0: none under way
+        int barredUnum = 0;         // kept off the ball in open play; 0: nobody
+        double barredSinceSec = 0;  // game time the bar began
+        bool bFinishKick = false;   // this player's kick outlived the set piece
     };
     struct KickOffState {
         bool bKicked = false;  // the kick-off taker's BigKick of this kick-off is done
@@ -115,12 +135,15 @@ public:
     };
 
     PlayOnState m_PlayOn;
-    SetPieceState m_KickInUs, m_CornerKickUs, m_GoalKickUs;
+    SetPieceState m_KickInUs, m_CornerKickUs, m_GoalKickUs, m_FreeKickUs;
     KickOffState m_KickOff;
+    SecondTouchState m_SecondTouch;
     DispatchState m_Dispatch;
     AttackFormationState m_AttackFormation;
     CatchJudgeState m_CatchJudge;
 
-    // The routine the three set-piece handlers share, on that handler's own flags.
+    // The routine the set-piece handlers share, on that handler's own flags.
     void SetPieceKicker(SetPieceState& st);
+    // The nearest player runs the routine, everyone else plays on.
+    void NearestTakes(SetPieceState& st);
 };

@@ -105,7 +105,7 @@ Vector Decision::ClearPoint_defend() {
 }
 
 bool Decision::Defend() {
-    const bool nearest = wm.GetNearestTeamMateNum() == wm.m_iUnum;
+    const bool nearest = IsNearestToBall();
     const int oppNum = NearBallOppNum();
     const double dOpp = WorldModel::GetDistInXY(wm.m_vBallPos, wm.m_vOpponent[oppNum - 1].vAveragePos);
     Vector point;

@@ -74,7 +74,7 @@ double Clamp(double v, double lo, double hi) {
 // The role of the team-mate chosen for the ball; an unknown or out-of-table number
 // (the ranking can still be empty, or hold a number heard from outside 1..11) is no role.
 int NearestRole() {
-    const int num = wm.GetNearestTeamMateNum();
+    const int num = Decision::BallCarrierNum();
     if (num < 1 || num > kRoleCount) return kAnyRole;
     return wm.m_AryPlayerRole[num];
 }

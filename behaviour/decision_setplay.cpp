@@ -1,5 +1,6 @@
-// Set pieces: the kicker routine of our throw-in, corner and goal kick (find the ball, come
-// round it to face the goal, step up, stop, BigKick), who runs it, and the opponent's goal kick.
+// Set pieces: the kicker routine of our throw-in, corner, goal kick and free kick (find the
+// ball, come round it to face the goal, step up, stop, BigKick), who runs it, the bar on the
+// taker's second touch, and the opponent's goal kick.
 // Global: `decision`. Reads `wm`, `SenseParse`, `gAltBuild`; drives `skill`, `Lip`, `ACT`.
 #include <algorithm>
 #include <cmath>
@@ -39,6 +40,21 @@ constexpr double kFacingBallDeg = 7.0;
 constexpr double kStepUpDist = 0.5;
 constexpr double kStopDist = 0.2;
 constexpr double kStepUpBiasDeg = 8.0;  // comes to the ball a little from its right
+
+// A player whose torso is this close to the ball (horizontally) has a foot at it: the ball
+// counts as played by it. Sightings of other robots are noisy to about a decimetre.
+constexpr double kAtBallM = 0.35;
+// A bar nobody lifts (the others all down, the ball unseen) must not keep the player that
+// stands nearest away from the ball for good.
+constexpr double kBarLimitSec = 20.0;
+// Closer than this the barred taker stands still rather than walk off past the ball.
+constexpr double kBesideBallM = 0.6;
+// The big kick's swing begins at this cycle of its timer. Weight shift and wind-up before
+// it can nudge a ball lying close: on the league's server that nudge is the first touch,
+// and the swing would be the second.
+constexpr long kBigKickSwingFromCycle = 71;
+constexpr int kKickOffTakerUnum = 9;
+constexpr int kGoalKickTakerUnum = 1;
 
 const Vector kGoalKickOppSpot7(12, 4, 0);
 const Vector kGoalKickOppSpot8(12, -4, 0);
@@ -198,6 +214,33 @@ void KickerSteps(Decision::SetPieceState& st) {
     ApproachAndKick(st, v);
 }
 
+// Who takes the set piece of this mode; 0 when it is none of ours.
+int SetPieceTakerNum(TPlayMode mode) {
+    switch (mode) {
+        case PM_KickOffUs: return kKickOffTakerUnum;
+        case PM_GoalKickUs: return kGoalKickTakerUnum;
+        case PM_KickInUs:
+        case PM_CornerKickUs:
+        case PM_FreeKickUs: return wm.GetNearestTeamMateNum();
+        default: return 0;
+    }
+}
+
+bool AtBall(const Vector& pos) { return WorldModel::GetDistInXY(pos, wm.m_vBallPos) < kAtBallM; }
+
+// Another player than the taker stands at the ball: team-mates as this player sees them
+// (itself included), opponents as seen.
+bool OtherPlayerAtBall(int takerUnum) {
+    if (wm.m_iUnum != takerUnum && AtBall(wm.m_vSelfPos)) return true;
+    for (int k = 0; k < 11; ++k) {
+        const PlayerPosInfo& mate = wm.m_vTeamMate[k];
+        if (k + 1 != takerUnum && k + 1 != wm.m_iUnum && mate.bValid && AtBall(mate.vAveragePos)) return true;
+        const PlayerPosInfo& opp = wm.m_vOpponent[k];
+        if (opp.bValid && AtBall(opp.vAveragePos)) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 void Decision::SetPieceKicker(SetPieceState& st) {
@@ -211,20 +254,48 @@ void Decision::SetPieceKicker(SetPieceState& st) {
     }
 }
 
-void Decision::KickInUs() {
+void Decision::NearestTakes(SetPieceState& st) {
     if (IsNearestToBall()) {
-        SetPieceKicker(m_KickInUs);
+        SetPieceKicker(st);
     } else {
         PlayOn();
     }
 }
 
-void Decision::CornerKickUs() {
-    if (IsNearestToBall()) {
-        SetPieceKicker(m_CornerKickUs);
-    } else {
-        PlayOn();
+void Decision::KickInUs() { NearestTakes(m_KickInUs); }
+void Decision::CornerKickUs() { NearestTakes(m_CornerKickUs); }
+// Taken as a kick-in is, on its own flags.
+void Decision::FreeKickUs() { NearestTakes(m_FreeKickUs); }
+void Decision::FreeKickOpp() { KickInOpp(); }
+
+// The server turns our set piece into open play at the taker's first touch, while its kick
+// still runs: a kick past the start of its swing is finished (the swing made the touch),
+// one still winding up is cut; the bar starts then. Any other mode lifts it.
+void Decision::UpdateSecondTouch(TPlayMode mode) {
+    SecondTouchState& st = m_SecondTouch;
+    if (const int taker = SetPieceTakerNum(mode)) {
+        st = SecondTouchState();
+        st.takerUnum = taker;
+        return;
     }
+    if (mode != PM_PlayOn) {
+        st = SecondTouchState();
+        return;
+    }
+    if (st.takerUnum != 0) {
+        st.barredUnum = st.takerUnum;
+        st.barredSinceSec = wm.m_dGameTime;
+        st.bFinishKick =
+            st.takerUnum == wm.m_iUnum && timer.IsTimerRun() && timer.GetTime() >= kBigKickSwingFromCycle;
+        st.takerUnum = 0;
+    }
+    if (st.barredUnum == 0) return;
+    if (OtherPlayerAtBall(st.barredUnum) || wm.m_dGameTime - st.barredSinceSec > kBarLimitSec) st.barredUnum = 0;
+}
+
+bool Decision::IsBarredBesideTheBall() const {
+    return wm.m_iUnum != 0 && m_SecondTouch.barredUnum == wm.m_iUnum &&
+           WorldModel::GetDistInXY(wm.m_vSelfPos, wm.m_vBallPos) < kBesideBallM;
 }
 
 // The keeper takes it wherever the others stand: the ball lies in its area.

@@ -13,6 +13,14 @@
 #include "runtime/variant.h"
 #include "worldmodel/worldmodel.h"
 
+// Where torso and feet go for one walk type, as factors on the generator's outputs
+// (pendulum frame) plus offsets: lateral (robot x), forward (robot y), height.
+struct PoseRow {
+    float torsoLatPerY, torsoLat, torsoFwdPerX, torsoFwd;
+    float holdLatPerY, holdFwd;
+    float moveLatPerY, moveLatPerYHL, moveLatPerYHR, moveFwdPerX, moveFwd, moveLiftPerZ;
+};
+
 namespace {
 
 constexpr float kCycleSec = 0.02f;  // one step-clock unit
@@ -20,6 +28,8 @@ constexpr int kClockAdvance = 2;     // gait time runs at twice real time
 constexpr int kTurnStepDeg = 5;      // a turn request moves this far per call at most
 constexpr int kMaxTurnDeg = 40;
 constexpr int kMaxTurnMarkingTimeDeg = 30;
+// Steps over which a stop from normal forward steps blends into small steps.
+constexpr float kStopBlendSteps = 3.0f;
 
 // The server cannot turn a joint faster than this; asking for more only makes some
 // robot types oscillate at the ankles.
@@ -46,14 +56,6 @@ constexpr float kAnkleHeight = 0.05f;
 int LegJoint(bool left, int k) {
     return (left ? JID_LLEG_1 : JID_RLEG_1) + 2 * (k - 1);
 }
-
-// Where torso and feet go for one walk type, as factors on the generator's outputs
-// (pendulum frame) plus offsets: lateral (robot x), forward (robot y), height.
-struct PoseRow {
-    float torsoLatPerY, torsoLat, torsoFwdPerX, torsoFwd;
-    float holdLatPerY, holdFwd;
-    float moveLatPerY, moveLatPerYHL, moveLatPerYHR, moveFwdPerX, moveFwd, moveLiftPerZ;
-};
 
 //                                   torso                     support     swing foot
 constexpr PoseRow kStay          = {0.6f, 0, 0, 0.03f,         1, 0,       1, 0, 0, 0, 0, 0.4f};
@@ -109,6 +111,7 @@ void LIP::Walk(ACT_TYPE Type, int mTurnAngle, bool bUseSmallWalk, bool bClear) {
     ++lastRequest.walkCalls;
     bEndWalk = false;
     bStopDone = false;
+    iSlowingSteps = 0;
     const int maxTurn = (mType == WALK_STAY && !bChangeDirection) ? kMaxTurnMarkingTimeDeg : kMaxTurnDeg;
     const int angle = std::clamp(mTurnAngle, -maxTurn, maxTurn);
     bSmallWalk = bUseSmallWalk;
@@ -293,12 +296,8 @@ void LIP::ApplyWalkData() {
     mHoldFoot.Identity();
     mMoveFoot.Identity();
     if (const PoseRow* row = RowFor(mType, bSmallWalk, bStartWalk)) {
-        TorsoPos = salt::Vector3f(row->torsoLatPerY * TorsoY + row->torsoLat,
-                                  row->torsoFwdPerX * TorsoX + row->torsoFwd, kTorsoHeight);
-        HoldFootPos = salt::Vector3f(row->holdLatPerY * HoldFootY, row->holdFwd, kAnkleHeight);
-        MoveFootPos = salt::Vector3f(
-            row->moveLatPerY * MoveFootY + row->moveLatPerYHL * MoveFootYHL + row->moveLatPerYHR * MoveFootYHR,
-            row->moveFwdPerX * MoveFootX + row->moveFwd, row->moveLiftPerZ * MoveFootZ + kAnkleHeight);
+        SetPose(*row);
+        if (iSlowingSteps > 0) BlendTowardsSmallSteps();
     } else {
         std::cout << "Parameter ERROR in LIP   " << mType << std::endl;
     }
@@ -313,6 +312,29 @@ void LIP::ApplyWalkData() {
     ApplyJVel(bLeftHold, false);
     ApplyJVel(!bLeftHold, false);
     if (!bDisableSwingArm) SwingArm(bLeftHold);
+}
+
+void LIP::SetPose(const PoseRow& row) {
+    TorsoPos = salt::Vector3f(row.torsoLatPerY * TorsoY + row.torsoLat, row.torsoFwdPerX * TorsoX + row.torsoFwd,
+                              kTorsoHeight);
+    HoldFootPos = salt::Vector3f(row.holdLatPerY * HoldFootY, row.holdFwd, kAnkleHeight);
+    MoveFootPos = salt::Vector3f(
+        row.moveLatPerY * MoveFootY + row.moveLatPerYHL * MoveFootYHL + row.moveLatPerYHR * MoveFootYHR,
+        row.moveFwdPerX * MoveFootX + row.moveFwd, row.moveLiftPerZ * MoveFootZ + kAnkleHeight);
+}
+
+// A stop from full speed slows down over a few steps first: the closing step alone cannot
+// catch the torso of the long-legged type, which then topples forward. The pose moves from
+// the normal towards the small-step row over kStopBlendSteps steps, smoothly within each.
+void LIP::BlendTowardsSmallSteps() {
+    const salt::Vector3f torso = TorsoPos, hold = HoldFootPos, move = MoveFootPos;
+    SetPose(*RowFor(mType, true, false));
+    const float span = EndTime4 - EndTime2;
+    const float within = span > 0 ? std::clamp((iCycle * kCycleSec - EndTime2) / span, 0.0f, 1.0f) : 1.0f;
+    const float a = std::min(1.0f, (iSlowingSteps - 1 + within) / kStopBlendSteps);
+    TorsoPos = torso * (1 - a) + TorsoPos * a;
+    HoldFootPos = hold * (1 - a) + HoldFootPos * a;
+    MoveFootPos = move * (1 - a) + MoveFootPos * a;
 }
 
 // The feet open to the turn angle over one step and close over the next, turning the

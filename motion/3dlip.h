@@ -31,6 +31,8 @@ enum ACT_TYPE {
 // Engine phases; FIRST_STEP and MARK_TIME_STEP are never entered.
 enum TPhase { PREPARE = 0, FIRST_STEP, NORMAL_STEP, MARK_TIME_STEP, LAST_STEP, STOP };
 
+struct PoseRow;  // one walk type's torso and foot placement (3dlip.cpp)
+
 class LIP {
 public:
     // One control period of walking; turn in degrees, positive to the left. bClear only
@@ -142,6 +144,13 @@ private:
     // Advances the step clock by one call and runs a normal step of the generator;
     // true when that call ended the step (the clock has restarted).
     bool AdvanceNormalStep();
+    // At a step end with a stop requested: slow down further or stop.
+    void EndWalkAtStepEnd();
+    // TorsoPos, HoldFootPos, MoveFootPos from the generator outputs by one row.
+    void SetPose(const PoseRow& row);
+    void BlendTowardsSmallSteps();
+    // Steps taken so far while a stop from normal forward steps slows down; 0 otherwise.
+    int iSlowingSteps = 0;
 
     // Standing posture: the latched "posture reached" and the delay counter.
     bool bPrepareDone = false;

@@ -2,7 +2,6 @@
 // swing-foot trajectories per phase, and the step-end rules that switch the support foot
 // and carry out changes of walk type. Global: `Lip` (corvane.cpp); writes only LIP fields.
 #include <cmath>
-#include <cstdlib>
 #include <iostream>
 
 #include "motion/3dlip.h"
@@ -13,6 +12,8 @@ namespace {
 constexpr float kTwoPi = 6.2831853f;
 constexpr float kFourPi = 12.5663706f;
 constexpr float kPi = 3.14159265f;
+// Stopping from normal forward steps: three blended steps and one small step.
+constexpr int kStopSlowingSteps = 4;
 constexpr float kStartLateralGain = 0.48f;
 constexpr float kApproachLateralStart = -0.055f;
 
@@ -203,7 +204,7 @@ void LIP::StepEnd() {
     Caled2 = Caled3 = Caled4 = false;
     StepCount += 1;
     bChangeFoot = true;
-    if (bEndWalk) mPhase = bSmallWalk ? STOP : LAST_STEP;
+    if (bEndWalk) EndWalkAtStepEnd();
     if (!bChangeState) return;
     if (ChangeWaitsLonger()) {
         iInChangeCount += 1;
@@ -225,6 +226,17 @@ void LIP::StepEnd() {
     }
     bChangeState = false;
     iInChangeCount = 0;
+}
+
+// Normal forward steps first slow down (blending into small steps, one more step at the
+// small size), then stop as small steps do, without the closing step.
+void LIP::EndWalkAtStepEnd() {
+    if (!bSmallWalk && mType == WALK_F && iSlowingSteps < kStopSlowingSteps) {
+        ++iSlowingSteps;
+        return;
+    }
+    mPhase = bSmallWalk || iSlowingSteps > 0 ? STOP : LAST_STEP;
+    iSlowingSteps = 0;
 }
 
 // Advances a reversal in progress, then tells whether the pending change must wait for

@@ -116,6 +116,12 @@ const SidedPlayMode kSidedPlayModes[] = {
     {"goal_kick_right", "goal_kick_left", PM_GoalKickOpp},
     {"free_kick_left", "free_kick_right", PM_FreeKickUs},
     {"free_kick_right", "free_kick_left", PM_FreeKickOpp},
+    // The league's server also gives direct free kicks, taken as the indirect ones are.
+    {"direct_free_kick_left", "direct_free_kick_right", PM_FreeKickUs},
+    {"direct_free_kick_right", "direct_free_kick_left", PM_FreeKickOpp},
+    // Pass mode only keeps the opponents away from the passing side's player: open play.
+    {"pass_left", "pass_right", PM_PlayOn},
+    {"pass_right", "pass_left", PM_PlayOn},
     {"offside_left", "offside_right", PM_OffsideUs},
     {"offside_right", "offside_left", PM_OffsideOpp},
     {"Goal_Left", "Goal_Right", PM_GoalUs},

@@ -2,6 +2,7 @@
 // ball, the approach bands and the kick; and the forwards at the opponent's goal kick.
 #include <cmath>
 
+#include "motion/keyframes.h"
 #include "support/decision_scene.h"
 
 namespace {
@@ -204,6 +205,101 @@ TEST_F(SetPiece, OpponentGoalKickSendsTwoForwardsToTheArea) {
     EXPECT_TRUE(decision.bBeamOver);
     Player(5, PR_MiddleRear);
     Cycle(PM_GoalKickOpp);
+    EXPECT_FALSE(decision.bBeamOver);
+}
+
+// The league gives the other side a free kick when the taker plays the ball again before
+// anybody else. Seen from the taker and from the team-mate that plays on instead.
+TEST_F(SetPiece, TakerFinishesItsKickThenLeavesTheBallUntilAnotherPlayerHasIt) {
+    Player(9, PR_MiddleFront);
+    NearestIs(9);
+    wm.m_NearestTeamMateInfo[1].iNum = 7;
+    BallAt(0.2, 0);
+    LoseBall();
+    // A touch while the kick still winds up (a nudge): the swing would touch again, so the
+    // kick is cut, and the taker is kept off the ball all the same.
+    decision.nowPlayMode = PM_BeforeKickOff;
+    Cycles(PM_KickOffUs, 40);
+    Cycle(PM_PlayOn);
+    EXPECT_FALSE(timer.IsTimerRun());
+    EXPECT_EQ(Decision::BallCarrierNum(), 7);
+
+    // The server turns the kick-off into play at the first touch: a kick past the start of
+    // its swing made it, and runs to its end.
+    decision.nowPlayMode = PM_BeforeKickOff;
+    Cycles(PM_KickOffUs, 75);
+    ASSERT_TRUE(timer.IsTimerRun());
+    int cycles = 75;
+    for (; timer.IsTimerRun() && cycles < 400; ++cycles) {
+        Cycle(PM_PlayOn);
+        EXPECT_EQ(Decision::BallCarrierNum(), 7);
+    }
+    EXPECT_EQ(cycles, keyframe::kBigKick.iEndTime + 1);
+    // Beside the ball it stands still, farther off it keeps its place in the formation.
+    const long walks = Lip.lastRequest.walkCalls;
+    Cycles(PM_PlayOn, 50);
+    EXPECT_FALSE(Decision::IsNearestToBall());
+    EXPECT_EQ(decision.m_PlayOn.adjusting, 0);  // never dribbled
+    EXPECT_EQ(Lip.lastRequest.walkCalls, walks);
+    EXPECT_TRUE(LegsCommanded());
+    BallAt(2, 0);
+    Cycles(PM_PlayOn, 50);
+    EXPECT_EQ(decision.m_PlayOn.adjusting, 0);
+    EXPECT_GT(Lip.lastRequest.walkCalls, walks);
+    BallAt(0.2, 0);
+
+    // A team-mate seen at the ball has played it: the taker may again.
+    wm.m_vTeamMate[6].bValid = true;
+    wm.m_vTeamMate[6].vAveragePos = Vector(0.4, 0.1, 0);
+    Cycle(PM_PlayOn);
+    EXPECT_EQ(Decision::BallCarrierNum(), 9);
+    wm.m_vTeamMate[6].bValid = false;
+
+    // Number 7 after our throw-in taken by 5: it plays on until an opponent is at the ball;
+    // the bar ends with the next play mode too, and by itself after 20 s.
+    SetUp();
+    Player(7, PR_LeftFront);
+    NearestIs(5);
+    wm.m_NearestTeamMateInfo[1].iNum = 7;
+    BallAt(3, 4);
+    Cycle(PM_KickInUs);
+    Cycle(PM_PlayOn);
+    EXPECT_TRUE(Decision::IsNearestToBall());
+    EXPECT_FALSE(timer.IsTimerRun());  // nothing of 5's kick to finish here
+    wm.m_vOpponent[3].bValid = true;
+    wm.m_vOpponent[3].vAveragePos = Vector(3.2, 3.8, 0);
+    Cycle(PM_PlayOn);
+    EXPECT_EQ(Decision::BallCarrierNum(), 5);
+    wm.m_vOpponent[3].bValid = false;
+    Cycle(PM_CornerKickUs);
+    Cycle(PM_PlayOn);
+    EXPECT_EQ(Decision::BallCarrierNum(), 7);
+    Cycle(PM_KickInOpp);
+    EXPECT_EQ(Decision::BallCarrierNum(), 5);
+    Cycle(PM_GoalKickUs);  // the keeper's
+    Cycle(PM_PlayOn);
+    EXPECT_EQ(Decision::BallCarrierNum(), 5);
+    Cycle(PM_FreeKickUs);
+    Cycle(PM_PlayOn);
+    EXPECT_EQ(Decision::BallCarrierNum(), 7);
+    wm.m_dGameTime += 20.5;
+    Cycle(PM_PlayOn);
+    EXPECT_EQ(Decision::BallCarrierNum(), 5);
+}
+
+// Our free kick is taken as our throw-in: the nearest player runs the routine on its own
+// flags, the others play on; the opponent's is played on as their throw-in.
+TEST_F(SetPiece, FreeKicksAreTakenAsThrowIns) {
+    SeeBallAtGround(2.0, 40);
+    Cycle(PM_FreeKickUs);
+    EXPECT_TRUE(decision.m_FreeKickUs.turnToBall);
+    EXPECT_FALSE(St().turnToBall);
+    decision.bBeamOver = true;
+    Cycle(PM_FreeKickOpp);
+    EXPECT_FALSE(decision.bBeamOver);  // open play
+    NearestIs(3);
+    decision.bBeamOver = true;
+    Cycle(PM_FreeKickUs);
     EXPECT_FALSE(decision.bBeamOver);
 }
 

@@ -161,8 +161,9 @@ TEST(GaitTrajectory, LongWalkAlternatesAndStaysBounded) {
     EXPECT_EQ(g.lip.mPhase, PREPARE);
 }
 
+// Backward: a forward stop slows down over normal steps instead.
 TEST(GaitClosingStep, RunsFromMinusSsToZeroThenStops) {
-    GaitClock g(WALK_F);
+    GaitClock g(WALK_B);
     g.lip.bEndWalk = true;
     ASSERT_GT(g.ToStepEnd(), 0);
     LIP& l = g.lip;

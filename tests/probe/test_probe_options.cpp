@@ -17,6 +17,9 @@ TEST(ProbeOptions, TakesItsOwnOptionsAndLeavesTheAgentsAlone) {
     EXPECT_TRUE(o.small);
     EXPECT_EQ(ApplyOption("--seconds=2.5", o), ParseResult::Used);
     EXPECT_EQ(o.seconds, 2.5);
+    EXPECT_EQ(ApplyOption("--hold=0", o), ParseResult::Used);  // no hold, as without
+    EXPECT_EQ(ApplyOption("--hold=4", o), ParseResult::Used);
+    EXPECT_EQ(o.holdSec, 4.0);
     EXPECT_EQ(ApplyOption("--beam=-3,0.5,90", o), ParseResult::Used);
     EXPECT_TRUE(o.beam);
     EXPECT_EQ(o.beamPos, Vector(-3, 0.5, 90));
@@ -28,7 +31,7 @@ TEST(ProbeOptions, RefusesValuesItCannotUse) {
     Options o;
     for (const char* bad : {"--motion=fly", "--motion=", "--turn=abc", "--turn=nan", "--seconds=0",
                             "--seconds=-1", "--seconds=inf", "--beam=1,2", "--beam=1,2,3,4",
-                            "--beam=a,b,c", "--beam="})
+                            "--beam=a,b,c", "--beam=", "--hold=-1", "--hold=nan"})
         EXPECT_EQ(ApplyOption(bad, o), ParseResult::Invalid) << bad;
     EXPECT_EQ(o.motion, "walk_f");  // nothing changed by the refused values
     EXPECT_FALSE(o.beam);

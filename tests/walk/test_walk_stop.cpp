@@ -1,6 +1,7 @@
 // Stops and reversals in closed loop with the joints' speed limit modelled: the step
-// under way is finished, the closing step runs, the walk's gain holds until the feet are
-// together, and the standing posture is recognised where the robot actually settles.
+// under way is finished, a forward walk slows down over a few steps (other walks close
+// the feet with the closing step), the walk's gain holds until then, and the standing
+// posture is recognised where the robot actually settles.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -79,29 +80,44 @@ void SettleStanding(ClosedLoop& loop) {
 
 }  // namespace
 
-TEST(WalkStop, ForwardWalkFinishesTheStepClosesTheFeetAndStands) {
+// On the league's server the long-legged robot type toppled forward when the closing
+// step alone had to catch its torso at full speed.
+TEST(WalkStop, ForwardWalkSlowsDownOverFourStepsAndStands) {
     ClosedLoop loop(true);
     loop.Walk(WALK_F, 0, false, 500);
     const float walkingGain = loop.lip.SlowGain;
     ASSERT_FLOAT_EQ(walkingGain, 0.08f);
     const int closingBefore = loop.fig.closingCalls;
+    const int stopFrom = static_cast<int>(loop.phases.size());
 
-    const StopTrace stop = StopAfterWalking(loop, 0, false);
-    std::printf("[figures] stop from forward: %d calls, %d closing-step calls, posture error %.3f deg\n",
-                stop.calls, loop.fig.closingCalls - closingBefore, WorstPostureErrorDeg(loop));
-    ASSERT_GT(stop.calls, 0);
-    const std::vector<TPhase> expected = {NORMAL_STEP, LAST_STEP, STOP};
-    EXPECT_EQ(PhaseRuns(loop.phases, stop.stopFrom), expected);
-    // The feet come together on the closing trajectory before the standing posture.
-    EXPECT_GE(loop.fig.closingCalls - closingBefore, 2);
-    // The legs stay as stiff as while walking until the feet are together.
-    ASSERT_FALSE(stop.stepGains.empty());
-    EXPECT_EQ(std::count(stop.stepGains.begin(), stop.stepGains.end(), walkingGain),
-              static_cast<long>(stop.stepGains.size()));
+    // Largest forward reach of the swing foot in each step, from the stop request on.
+    std::vector<float> reachM;
+    int stepsSeen = -1;
+    bool done = false;
+    for (int n = 0; n < 600 && !done; ++n) {
+        loop.Cycle([&](LIP& l) { done = l.StopWalk(0, false); });
+        if (loop.lip.mPhase != NORMAL_STEP) continue;
+        if (loop.lip.bChangeFoot || stepsSeen < 0) {
+            ++stepsSeen;
+            reachM.push_back(0.0f);
+        }
+        reachM.back() = std::max(reachM.back(), loop.lip.MoveFootPos.y());
+    }
+    std::printf("[figures] stop from forward: %zu steps, posture error %.3f deg\n", reachM.size(),
+                WorstPostureErrorDeg(loop));
+    ASSERT_TRUE(done);
+    const std::vector<TPhase> expected = {NORMAL_STEP, STOP};
+    EXPECT_EQ(PhaseRuns(loop.phases, stopFrom), expected);
+    EXPECT_EQ(loop.fig.closingCalls, closingBefore);
+    // The rest of the step under way, three that shrink and one at the small size.
+    ASSERT_EQ(reachM.size(), 5u);
+    for (size_t i = 2; i < reachM.size(); ++i) EXPECT_LT(reachM[i], reachM[i - 1]) << i;
+    EXPECT_LT(reachM.back(), 0.35f * reachM[1]);
     EXPECT_FLOAT_EQ(loop.lip.SlowGain, 0.35f);
 
-    // The fixed ankle test accepts the legs a little early; they settle soon after.
-    EXPECT_LT(WorstPostureErrorDeg(loop), 2.0);
+    // Both ankles within a degree of 45 pass the fixed test with a knee 8.6 degrees off;
+    // the legs settle soon after.
+    EXPECT_LT(WorstPostureErrorDeg(loop), 9.0);
     SettleStanding(loop);
     EXPECT_LT(WorstPostureErrorDeg(loop), kSettledDeg);
     // Standing, the ankles are where the engine asks within the solver's straight-thigh
@@ -126,11 +142,11 @@ TEST(WalkStop, ForwardWalkFinishesTheStepClosesTheFeetAndStands) {
 
 TEST(WalkStop, EveryStopClosesTheFeetAgainAfterWalkingOn) {
     ClosedLoop loop(true);
-    loop.Walk(WALK_F, 0, false, 300);
+    loop.Walk(WALK_B, 0, false, 300);
     // Stop only until the closing step is done, then walk on without the reset.
     while (loop.lip.mPhase != STOP) loop.Cycle([](LIP& l) { l.StopWalk(0, false); });
     const int firstClosing = loop.fig.closingCalls;
-    loop.Walk(WALK_F, 0, false, 200);
+    loop.Walk(WALK_B, 0, false, 200);
     EXPECT_FALSE(loop.lip.bStartWalk);
     const int before = loop.fig.closingCalls;
     const StopTrace stop = StopAfterWalking(loop, 0, false);
@@ -174,13 +190,13 @@ TEST(WalkStop, SmallStepsStopAtTheStepEndWithoutClosingStep) {
 }
 
 TEST(WalkStop, StopRequestedWhileStandingTakesTheStartStepFirst) {
-    // A stop that finds the posture reached walks on like a walk request: one start step,
-    // one more step and the closing step, then it stands.
+    // A stop that finds the posture reached walks on like a walk request: the start step
+    // and the slowing steps, then it stands.
     ClosedLoop loop(true);
     loop.Walk(WALK_F, 0, false, 1);
     const StopTrace stop = StopAfterWalking(loop, 0, false);
     ASSERT_GT(stop.calls, 0);
-    const std::vector<TPhase> expected = {PREPARE, NORMAL_STEP, LAST_STEP, STOP};
+    const std::vector<TPhase> expected = {PREPARE, NORMAL_STEP, STOP};
     EXPECT_EQ(PhaseRuns(loop.phases, 0), expected);
     EXPECT_EQ(loop.fig.ikFailures, 0);
 }
@@ -217,6 +233,8 @@ TEST(WalkSpeedLimit, TheServersLimitCutsNothingButTheRoundingOfTheLimit) {
     for (ClosedLoop* loop : {&free, &capped}) {
         loop->Walk(WALK_F, 20, false, 600);
         StopAfterWalking(*loop, 0, false);
+        // Compared standing: the two may see the posture a cycle apart, mid-settling.
+        for (int i = 0; i < 50; ++i) loop->Cycle([](LIP& l) { l.StopWalk(0, false); });
     }
     double worst = 0.0;
     for (int j = JID_LLEG_1; j <= JID_RLEG_6; ++j) {

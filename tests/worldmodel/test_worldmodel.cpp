@@ -72,6 +72,11 @@ const ModeCase kModes[] = {
     {"offside_right", "offside_left", PM_OffsideOpp},
     {"Goal_Left", "Goal_Right", PM_GoalUs},
     {"Goal_Right", "Goal_Left", PM_GoalOpp},
+    // Names the league's server gives besides: free kicks as the others, pass mode is play.
+    {"direct_free_kick_left", "direct_free_kick_right", PM_FreeKickUs},
+    {"direct_free_kick_right", "direct_free_kick_left", PM_FreeKickOpp},
+    {"pass_left", "pass_right", PM_PlayOn},
+    {"pass_right", "pass_left", PM_PlayOn},
 };
 
 TEST_F(WorldStateTest, PlayModeMapsBothSidesOneMessageLate) {

@@ -94,6 +94,9 @@ ParseResult ApplyOption(const std::string& arg, Options& o) {
     } else if (StartsWith(arg, "--seconds=", v)) {
         if (!ParseNumber(v, number) || number <= 0.0) return ParseResult::Invalid;
         o.seconds = number;
+    } else if (StartsWith(arg, "--hold=", v)) {
+        if (!ParseNumber(v, number) || number < 0.0) return ParseResult::Invalid;
+        o.holdSec = number;
     } else if (StartsWith(arg, "--beam=", v)) {
         if (!ParseBeam(v, o.beamPos)) return ParseResult::Invalid;
         o.beam = true;
@@ -119,9 +122,13 @@ void PrintHelp() {
               << " --turn=DEG        turn angle of a walk, degrees (default 0)\n"
               << " --small           small steps\n"
               << " --seconds=N       walking or scanning time before stopping (default 10)\n"
+              << " --hold=N          seconds to stand on after the motion, falls counted (default 0)\n"
               << " --beam=X,Y,ROT    beam there while BeforeKickOff\n"
               << std::endl;
 }
+
+// A stop that ends mid-motion can still topple a moment later: the hold shows it.
+bool Driver::Finished() const { return stage_ == Stage::Done && wm.m_dServerTime - endTime_ >= opt_.holdSec; }
 
 bool Driver::IsWalk() const { return FindMotion(opt_.motion)->walkType != ACT_NONE; }
 
@@ -156,6 +163,7 @@ void Driver::StartRun() {
 }
 
 void Driver::Finish() {
+    if (stage_ == Stage::Done) return;  // the server closed during the hold
     if (stage_ == Stage::Waiting) StartRun();
     stage_ = Stage::Done;
     endTime_ = wm.m_dServerTime;

@@ -12,6 +12,7 @@ struct Options {
     int turnDeg = 0;
     bool small = false;
     double seconds = 10.0;  // walking and head-scan time before stopping
+    double holdSec = 0.0;   // standing on after the motion, falls still counted
     bool beam = false;
     Vector beamPos;  // x, y in metres (team frame), z = body direction in degrees
 };
@@ -28,7 +29,7 @@ public:
     explicit Driver(const Options& options) : opt_(options) {}
 
     void Step();  // one cycle's decision; call between wm.UpdateAll and MakeCommand
-    bool Finished() const { return stage_ == Stage::Done; }
+    bool Finished() const;  // the motion and the hold after it are over
     void Finish();  // ends the run now and takes the end figures
     std::string ProgressLine() const;  // one line per second of game time
     std::string SummaryLine() const;
