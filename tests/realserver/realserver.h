@@ -4,6 +4,7 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,18 @@ struct Estimate {
     double gameTimeSec, x, y;
 };
 std::vector<Estimate> ProgressLines(const std::string& output);
+
+// The records of every output line that `read` accepts, in order.
+template <typename Record, typename Read>
+std::vector<Record> ReadLines(const std::string& output, Read read) {
+    std::vector<Record> out;
+    std::istringstream lines(output);
+    std::string line;
+    Record r;
+    while (std::getline(lines, line))
+        if (read(line, r)) out.push_back(r);
+    return out;
+}
 
 std::string Format(const char* format, ...);
 

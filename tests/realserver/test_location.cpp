@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <sstream>
 
 #include "realserver/realserver.h"
 
@@ -16,17 +15,13 @@ struct PoseEstimate {
     double gameTimeSec, x, y, bodyDeg;
 };
 
+// motion_probe's --print-pose lines.
 std::vector<PoseEstimate> PoseLines(const std::string& output) {
-    std::vector<PoseEstimate> out;
-    std::istringstream lines(output);
-    std::string line;
-    PoseEstimate e;
-    double serverSec;
-    while (std::getline(lines, line))
-        if (std::sscanf(line.c_str(), "pose t=%lf game=%lf est=%lf,%lf,%lf", &serverSec, &e.gameTimeSec, &e.x, &e.y,
-                        &e.bodyDeg) == 5)
-            out.push_back(e);
-    return out;
+    return ReadLines<PoseEstimate>(output, [](const std::string& line, PoseEstimate& e) {
+        double serverSec;
+        return std::sscanf(line.c_str(), "pose t=%lf game=%lf est=%lf,%lf,%lf", &serverSec, &e.gameTimeSec, &e.x,
+                           &e.y, &e.bodyDeg) == 5;
+    });
 }
 
 // Bounds: the check's figures over three runs with the mend, on a machine loaded 2.6 to 7.8
