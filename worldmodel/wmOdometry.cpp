@@ -8,7 +8,6 @@
 namespace {
 
 constexpr double kCycleSec = 0.02;
-constexpr double kDegToRad = 3.1415926 / 180.0;
 
 // Leg odometry takes the support foot as fixed; on the league's server the robot slides
 // on and covers more ground than its legs say (measured against the server's ground
@@ -35,12 +34,11 @@ void WorldModel::MeasureSelfMotion() {
     m_dCycleTurnDeg = gyroIsYaw ? m_Gyro.dz * kCycleSec : 0.0;
 }
 
-// Motion frame (x right, y forward) of a torso facing m_dBodyAng, into the team frame.
+// Motion frame (x right, y forward) of a torso facing m_dBodyAng, into the team frame:
+// forward along the body direction, right 90 degrees clockwise of it.
 Vector WorldModel::CycleStepInTeamFrame() const {
-    const double bodyRad = m_dBodyAng * kDegToRad;
-    const double c = std::cos(bodyRad);
-    const double s = std::sin(bodyRad);
-    return Vector(m_dCycleForwardM * c + m_dCycleRightM * s, m_dCycleForwardM * s - m_dCycleRightM * c, 0.0);
+    Vector stepTeamM(m_dCycleForwardM, -m_dCycleRightM, 0.0);
+    return stepTeamM.RotateInXY(m_dBodyAng);
 }
 
 // A cycle without two landmarks in view: the facing turns with the gyroscope, the
