@@ -13,8 +13,8 @@ void Set2x2(cPosKF::Mat& m, double m11, double m12, double m21, double m22) {
 
 }  // namespace
 
-cPosKF::cPosKF() : measurement_(2), seedState_(2), seedCovariance_(2, 2) {
-    setDim(2, 0, 2, 2, 2);
+cPosKF::cPosKF() : input_(2), measurement_(2), seedState_(2), seedCovariance_(2, 2) {
+    setDim(2, 2, 2, 2, 2);
 }
 
 cPosKF::~cPosKF() = default;
@@ -27,10 +27,25 @@ void cPosKF::Seed(double x, double y, double dVariance) {
 }
 
 void cPosKF::Observe(double x, double y) {
+    Predict(0.0, 0.0);
+    Correct(x, y);
+}
+
+void cPosKF::Predict(double dxM, double dyM) {
+    input_(1) = dxM;
+    input_(2) = dyM;
+    timeUpdateStep(input_);
+}
+
+void cPosKF::Correct(double x, double y) {
     measurement_(1) = x;
     measurement_(2) = y;
-    timeUpdateStep(noInput_);
     measureUpdateStep(measurement_);
+}
+
+// The input is a displacement in the state's own frame and units.
+void cPosKF::makeBaseB() {
+    Set2x2(B, 1.0, 0.0, 0.0, 1.0);
 }
 
 // A and H are set in full every step; the base versions have nothing to add.

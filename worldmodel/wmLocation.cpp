@@ -99,6 +99,7 @@ float WorldModel::GetLength(const Polar& vPor, float Height, int Flag) const {
 // give no real triangle and the candidate is dropped.
 void WorldModel::GetAgentPos(double& dPolAngle) {
     dPolAngle = 0.0;
+    m_bPosFixed = false;
     if (!m_bCanSeeFlag) return;
     const float h = GetAgentHeight();
     const PolPosInfo* seen = SenseParse.m_PolFlagPos;
@@ -123,18 +124,21 @@ void WorldModel::GetAgentPos(double& dPolAngle) {
         }
     }
     if (n == 0) return;
+    m_bPosFixed = true;
     m_vSelfPos = sum / n;
     m_vSelfPos.Vz = h;
 }
 
-// A jump of 0.8 m or more is held back for six sightings before it is believed.
+// A jump of 0.8 m or more from where the own motion has carried the robot is held back
+// for six sightings before it is believed. Without a fix the carried position stands.
 void WorldModel::UpdateSelfPos() {
+    const Vector step = CycleStepInTeamFrame();
+    const Vector carried = m_vSelfPos + step;
     double unusedPolAngle;
     GetAgentPos(unusedPolAngle);
+    if (!m_bPosFixed) m_vSelfPos = carried;
     if (m_bCanSeeFlag) {
-        VecPosInfo last;
-        const Vector previous = MyPosQ.getRear(last) == SUCCESS ? last.vPos : Vector();
-        if ((m_vSelfPos - previous).GetMod() < 0.8 || m_iPosErrNum > 5) {
+        if ((m_vSelfPos - carried).GetMod() < 0.8 || m_iPosErrNum > 5) {
             VecPosInfo accepted;
             accepted.vPos = m_vSelfPos;
             accepted.dTime = m_dServerTime;
@@ -142,7 +146,7 @@ void WorldModel::UpdateSelfPos() {
             m_iPosErrNum = 0;
         } else {
             ++m_iPosErrNum;
-            m_vSelfPos = previous;
+            m_vSelfPos = carried;
         }
         // The number is 0 until the server names this player: no entry to write then.
         if (m_iUnum >= 1 && m_iUnum <= 11) {
@@ -152,5 +156,5 @@ void WorldModel::UpdateSelfPos() {
             self.dTime = m_dServerTime;
         }
     }
-    m_vSelfPosKF = FilteredPosition(filterSelfPos, m_bSelfKFSeeded, m_vSelfPos);
+    m_vSelfPosKF = FilteredPosition(filterSelfPos, m_bSelfKFSeeded, m_vSelfPos, step);
 }

@@ -11,10 +11,13 @@ void WorldModel::UpdateAll() {
     UpdateBasicInfo();
     UpdateScore();
     UpdateHearMsg();
+    MeasureSelfMotion();
     if (m_bCanSeeFlag) {
         UpdateAngle();
         UpdateSelfPos();
         UpdatePlayerPos();
+    } else {
+        CarrySelfPose();
     }
     if (m_bCanSeeBall) {
         m_vBallPos = m_vSeeBallPos;

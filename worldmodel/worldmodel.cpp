@@ -41,12 +41,14 @@ Vector WorldModel::GetPoint(const Vector& vStart, const Vector& vEnd, double dLe
 
 // The first measurement seeds the filter with a wide covariance, so the estimate starts
 // at the measurement itself.
-Vector WorldModel::FilteredPosition(cPosKF& kf, bool& bSeeded, const Vector& vMeasured) {
+Vector WorldModel::FilteredPosition(cPosKF& kf, bool& bSeeded, const Vector& vMeasured,
+                                    const Vector& stepTeamM) {
     if (!bSeeded) {
         kf.Seed(vMeasured.Vx, vMeasured.Vy, 100);
         bSeeded = true;
     }
-    kf.Observe(vMeasured.Vx, vMeasured.Vy);
+    kf.Predict(stepTeamM.Vx, stepTeamM.Vy);
+    kf.Correct(vMeasured.Vx, vMeasured.Vy);
     return Vector(kf.GetX(), kf.GetY(), vMeasured.Vz);
 }
 

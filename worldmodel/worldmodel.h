@@ -6,6 +6,7 @@
 #include <string>
 
 #include "geometry/geometry.h"
+#include "motion/legodometry.h"
 #include "perception/msgparse.h"
 #include "worldmodel/myqueue.h"
 #include "worldmodel/posfilter.h"
@@ -181,6 +182,10 @@ public:
     float GetLength(const Polar& vPor, float Height, int Flag) const;
     void GetAgentPos(double& dPolAngle);
     void UpdateSelfPos();
+    // Between landmark fixes: this cycle's own motion from the legs and the gyroscope,
+    // and the facing and position carried forward by it.
+    void MeasureSelfMotion();
+    void CarrySelfPose();
 
     // ---- ball and player tracking
     void UpdatePlayerPos();
@@ -300,7 +305,10 @@ private:
     void TrackPlayer(const PlayerPosInfo& seen, PlayerPosInfo& entry);
     void SummariseSeenMate(int n, PlayerInfoGK& info) const;
     double EffectiveDistance(const PlayerInfoGK& info, const Vector& vPos) const;
-    static Vector FilteredPosition(cPosKF& kf, bool& bSeeded, const Vector& vMeasured);
+    // The filter moved by stepTeamM (team frame, metres) and then corrected by vMeasured.
+    static Vector FilteredPosition(cPosKF& kf, bool& bSeeded, const Vector& vMeasured,
+                                   const Vector& stepTeamM = Vector());
+    Vector CycleStepInTeamFrame() const;
 
     // State that lives across cycles; one world model exists per process, so keeping it
     // per instance behaves as process-wide while letting tests start from scratch.
@@ -308,6 +316,12 @@ private:
     double m_dLastFaceAng = 0.0;    // last averaged facing angle
     int m_iPosErrNum = 0;           // consecutive rejected own positions
     bool m_bSelfKFSeeded = false;
+    bool m_bPosFixed = false;       // this cycle's landmarks gave a position
+    GroundOdometry m_LegOdometry;
+    // This cycle's own motion: torso frame (motion frame, metres) and turn (degrees, left).
+    double m_dCycleRightM = 0.0;
+    double m_dCycleForwardM = 0.0;
+    double m_dCycleTurnDeg = 0.0;
     bool m_bBallKFSeeded = false;
     int m_iRankCount = 0;           // rhythm of the nearest-to-ball ranking
     double m_dGyroBodyAngleXDeg = 0.0;

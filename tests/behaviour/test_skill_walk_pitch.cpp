@@ -41,8 +41,12 @@ const SkillRun kSkills[] = {
 class WalkOnPitch : public testing::TestWithParam<SkillRun> {};
 
 // From the centre circle, facing a side line 3 m or more away, the robot has at most one
-// landmark in view once the gaze turns to the ball, so its position and body angle stay
-// frozen and the walk goes astray. Those runs are measured and must stay sound, nothing more.
+// landmark in view once the gaze turns to the ball: it walks on its own motion and
+// arrives. The agent's odometry is set for the league's server, where the robot slides
+// on beyond what its legs say; here the feet never slip, so without fixes the estimate
+// runs ahead and the robot stops short by up to a tenth of the way (measured); the aim it
+// corrects at each fix lengthens the path, and the formation walk, which turns in place
+// whenever its aim is off, takes up to 64 s for 8 m.
 bool KeepsAFix(double distM, double bearingDeg) { return distM < 2 || std::fabs(bearingDeg) != 90; }
 
 TEST_P(WalkOnPitch, ReachesTargetsAllRoundAndStaysThere) {
@@ -54,18 +58,22 @@ TEST_P(WalkOnPitch, ReachesTargetsAllRoundAndStaysThere) {
             pitch::Trial trial(0, 0, 0, x + 1.5 * c, y + 1.5 * s);  // the ball beyond the target
             gTarget = Vector(x, y, 0);
             gArrived = false;
-            const pitch::Track t = trial.Run(run.step, [] { return gArrived; }, 12 + 5 * distM);
+            const double limitSec = KeepsAFix(distM, bearingDeg) ? 12 + 5 * distM : 12 + 8 * distM;
+            const pitch::Track t = trial.Run(run.step, [] { return gArrived; }, limitSec);
             const double missM = trial.DistM(x, y);
             trial.Run(run.step, [] { return false; }, 1.0);
             const double laterM = trial.DistM(x, y);
             std::printf("%s dist=%.0f bearing=%.0f arrived=%d t=%.2fs path=%.2fm miss=%.2fm 1s later=%.2fm\n",
                         run.name, distM, bearingDeg, t.done, t.seconds, t.pathM, missM, laterM);
             EXPECT_FALSE(trial.Me().sentNonFinite);
-            if (!KeepsAFix(distM, bearingDeg)) continue;
+            const double blindM = KeepsAFix(distM, bearingDeg) ? 0.0 : 0.1 * distM;
             EXPECT_TRUE(t.done) << distM << " m at " << bearingDeg;
-            EXPECT_LT(missM, run.arrivalM + 0.15) << distM << " m at " << bearingDeg;
-            EXPECT_LT(laterM, run.arrivalM + 0.2) << distM << " m at " << bearingDeg;
-            EXPECT_LT(t.pathM, 1.4 * (distM - run.arrivalM) + 0.5) << distM << " m at " << bearingDeg;
+            EXPECT_LT(missM, run.arrivalM + 0.15 + blindM) << distM << " m at " << bearingDeg;
+            EXPECT_LT(laterM, run.arrivalM + 0.2 + blindM) << distM << " m at " << bearingDeg;
+            if (KeepsAFix(distM, bearingDeg))
+                EXPECT_LT(t.pathM, 1.4 * (distM - run.arrivalM) + 0.5) << distM << " m at " << bearingDeg;
+            else
+                EXPECT_LT(t.pathM, 1.4 * distM) << distM << " m at " << bearingDeg;
         }
     }
 }

@@ -48,7 +48,7 @@ struct ProbeRun {
 }  // namespace
 
 TEST(MotionProbe, BeamsBeforeKickOffThenWalksStopsAndSummarises) {
-    ProbeRun run({"--teamname=Blue", "--unum=2", "--beam=-3,0,0", "--motion=walk_f", "--seconds=4"});
+    ProbeRun run({"--teamname=Blue", "--unum=2", "--beam=-3,0,0", "--motion=walk_f", "--seconds=4", "--print-pose"});
     ClosedLoopServer loop(run.server, 2);
     int beams = 0;
     for (int i = 0; i < 50; ++i) {
@@ -80,6 +80,14 @@ TEST(MotionProbe, BeamsBeforeKickOffThenWalksStopsAndSummarises) {
     EXPECT_LE(s.ikFailures, 1);  // the forward start step reaches a few millimetres too far once
     // What localisation saw agrees with where the stand-in server moved the robot.
     EXPECT_NEAR(-3.0 + s.distance, loop.Pose().x, 0.3);
+    // The estimate of the last cycle, as the developer option prints it.
+    double serverSec = 0, gameSec = 0, x = 0, y = 0, bodyDeg = 0;
+    int flags = -1;
+    ASSERT_EQ(std::sscanf(out.c_str() + out.rfind("pose t="), "pose t=%lf game=%lf est=%lf,%lf,%lf flags=%d",
+                          &serverSec, &gameSec, &x, &y, &bodyDeg, &flags), 6) << out;
+    EXPECT_NEAR(x, loop.Pose().x, 0.3);
+    EXPECT_NEAR(y, loop.Pose().y, 0.3);
+    EXPECT_NEAR(bodyDeg, s.direction, 20.0);
 }
 
 TEST(MotionProbe, GetUpWaitsForTheFallAndEndsStanding) {

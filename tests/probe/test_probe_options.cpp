@@ -23,6 +23,8 @@ TEST(ProbeOptions, TakesItsOwnOptionsAndLeavesTheAgentsAlone) {
     EXPECT_EQ(ApplyOption("--beam=-3,0.5,90", o), ParseResult::Used);
     EXPECT_TRUE(o.beam);
     EXPECT_EQ(o.beamPos, Vector(-3, 0.5, 90));
+    EXPECT_EQ(ApplyOption("--print-pose", o), ParseResult::Used);
+    EXPECT_TRUE(o.printPose);
     for (const char* agentOption : {"--host=1.2.3.4", "--port=3100", "--teamname=Blue", "--unum=2"})
         EXPECT_EQ(ApplyOption(agentOption, o), ParseResult::NotMine) << agentOption;
 }

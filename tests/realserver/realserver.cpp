@@ -92,16 +92,11 @@ void Judge(bool ok, const std::string& figure, int expectedFailIssue) {
 }
 
 std::vector<Estimate> ProgressLines(const std::string& output) {
-    std::vector<Estimate> out;
-    std::istringstream lines(output);
-    std::string line;
-    Estimate e;
-    double serverTime;
-    while (std::getline(lines, line))
-        if (std::sscanf(line.c_str(), "t=%lf game=%lf pm=%*s fall=%*d pos=%lf,%lf", &serverTime, &e.gameTimeSec, &e.x,
-                        &e.y) == 4)
-            out.push_back(e);
-    return out;
+    return ReadLines<Estimate>(output, [](const std::string& line, Estimate& e) {
+        double serverTime;
+        return std::sscanf(line.c_str(), "t=%lf game=%lf pm=%*s fall=%*d pos=%lf,%lf", &serverTime, &e.gameTimeSec,
+                           &e.x, &e.y) == 4;
+    });
 }
 
 }  // namespace realserver

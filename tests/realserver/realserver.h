@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -59,5 +60,16 @@ struct Estimate {
 std::vector<Estimate> ProgressLines(const std::string& output);
 
 using rcss::Line;
+// The records of every output line that `read` accepts, in order.
+template <typename Record, typename Read>
+std::vector<Record> ReadLines(const std::string& output, Read read) {
+    std::vector<Record> out;
+    std::istringstream lines(output);
+    std::string line;
+    Record r;
+    while (std::getline(lines, line))
+        if (read(line, r)) out.push_back(r);
+    return out;
+}
 
 }  // namespace realserver

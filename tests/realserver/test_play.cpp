@@ -9,9 +9,9 @@
 namespace realserver {
 namespace {
 
-// Issue 25 mends localisation between sightings (the side line), the kick from the approach
-// and the penalty; set each to 0 once it has landed.
-constexpr int kLocalisationIssue = 25;
+// Issue 25 mends the kick from the approach and the penalty; set each to 0 once it has
+// landed. Localisation between sightings is mended.
+constexpr int kLocalisationIssue = 0;
 constexpr int kKickApproachIssue = 25;
 constexpr int kPenaltyIssue = 25;
 

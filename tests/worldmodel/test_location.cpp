@@ -147,6 +147,43 @@ TEST_F(LocationTest, FilterStartsAtTheFirstMeasuredPositionAndFollows) {
 }
 
 // Sightings filled by hand for the cases the renderer cannot produce.
+// Between fixes the gyroscope turns the facing while the position stands (the legs do
+// not move); a garbled reading or a robot on the ground turns nothing, and the next fix
+// is the landmarks' alone.
+TEST_F(LocationTest, GyroscopeTurnsTheFacingBetweenFixes) {
+    Join(true);
+    VisionScene scene;
+    for (int i = 0; i < 8; ++i) See(Pose(-6, 9, 10, 20), scene);  // six rejections, then two fixes
+    ASSERT_NEAR(wm.m_dBodyAng, 10, 0.5);
+    const double bodyDeg = wm.m_dBodyAng;
+    const Vector fixed = wm.m_vSelfPos;
+    // Facing the side line from 1 m off it, no landmark is in view, only the line (a
+    // message without vision would keep the last sightings).
+    const ViewPose blind = Pose(-6, 9, 90, 0);
+    scene.lines = true;
+    text.gyro = {0.0, 0.0, 45.0};
+    for (int i = 0; i < 50; ++i) See(blind, scene);  // one second
+    EXPECT_FALSE(wm.m_bCanSeeFlag);
+    EXPECT_NEAR(wm.m_dBodyAng, bodyDeg + 45, 1e-9);
+    EXPECT_NEAR(wm.m_dFaceAng, bodyDeg + 45, 1e-9);
+    EXPECT_EQ(wm.m_vSelfPos, fixed);
+    for (const double garbledDegPerSec : {1e300, -5e4}) {
+        text.gyro = {0.0, 0.0, garbledDegPerSec};
+        See(blind, scene);
+        EXPECT_NEAR(wm.m_dBodyAng, bodyDeg + 45, 1e-9);
+    }
+    wm.m_FallState = FALL_UP;
+    text.gyro = {0.0, 0.0, 45.0};
+    See(blind, scene);
+    EXPECT_NEAR(wm.m_dBodyAng, bodyDeg + 45, 1e-9);
+    wm.m_FallState = FALL_NONE;
+    See(Pose(-6.2, 8.8, 0, 20), scene);
+    EXPECT_NEAR(wm.m_dBodyAng, 0, 1.0);  // worked out from the position before this fix
+    EXPECT_NEAR(wm.m_vSelfPos.Vx, -6.2, 0.02);
+    EXPECT_NEAR(wm.m_vSelfPos.Vy, 8.8, 0.02);
+    EXPECT_TRUE(std::isfinite(wm.m_vSelfPosKF.Vx) && std::isfinite(wm.m_vSelfPosKF.Vy));
+}
+
 class HandSightingTest : public LocationTest {
 protected:
     void Sight(Flag_ID id, double dist, double horizDeg) {

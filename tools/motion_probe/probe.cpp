@@ -39,7 +39,15 @@ const MotionEntry kMotions[] = {
     {"bigkick", ACT_NONE, &ActHandle::BigKick},
     {"getup", ACT_NONE, nullptr},
     {"headscan", ACT_NONE, nullptr},
+    {"square", WALK_F, nullptr},
 };
+
+// The square: each side a forward walk of `--seconds`, each corner a left turn in place
+// until self-localisation has turned this far (or the time cap has passed).
+constexpr int kSquareSides = 4;
+constexpr double kSquareCornerDeg = 90.0;
+constexpr int kSquareTurnDeg = 30;
+constexpr double kSquareCornerCapSec = 4.0;
 
 const MotionEntry* FindMotion(const std::string& name) {
     for (const MotionEntry& m : kMotions)
@@ -85,6 +93,8 @@ ParseResult ApplyOption(const std::string& arg, Options& o) {
     double number = 0.0;
     if (arg == "--small") {
         o.small = true;
+    } else if (arg == "--print-pose") {
+        o.printPose = true;
     } else if (StartsWith(arg, "--motion=", v)) {
         if (!IsKnownMotion(v)) return ParseResult::Invalid;
         o.motion = v;
@@ -118,12 +128,15 @@ void PrintHelp() {
               << " --unum=1~11       uniform number (also picks the robot type)\n"
               << " --motion=NAME     walk_f walk_b walk_hl walk_hr walk_stay KickLeft KickRight\n"
               << "                   KickLeft_Karate KickRight_Karate KickLeftFoot_NEW\n"
-              << "                   KickRightFoot_NEW bigkick getup headscan (default walk_f)\n"
+              << "                   KickRightFoot_NEW bigkick getup headscan square (default walk_f)\n"
               << " --turn=DEG        turn angle of a walk, degrees (default 0)\n"
               << " --small           small steps\n"
-              << " --seconds=N       walking or scanning time before stopping (default 10)\n"
+              << " --seconds=N       walking or scanning time before stopping (default 10);\n"
+              << "                   for square the time of each side, turning left 90 degrees\n"
+              << "                   in place at each corner\n"
               << " --hold=N          seconds to stand on after the motion, falls counted (default 0)\n"
               << " --beam=X,Y,ROT    beam there while BeforeKickOff\n"
+              << " --print-pose      a line per cycle: server time and self-localisation\n"
               << std::endl;
 }
 
@@ -158,6 +171,7 @@ void Driver::StepBeforeKickOff() {
 void Driver::StartRun() {
     stage_ = Stage::Running;
     startTime_ = wm.m_dServerTime;
+    legStartSec_ = startTime_;
     startPos_ = wm.m_vSelfPos;
     startIKFailures_ = Lip.iIKFailures;
 }
@@ -196,12 +210,32 @@ bool Driver::RecoverFromFall() {
 }
 
 bool Driver::RunWalk() {
+    if (opt_.motion == "square" && stage_ == Stage::Running) {
+        RunSquare();
+        return false;
+    }
     if (stage_ == Stage::Running && wm.m_dServerTime - startTime_ >= opt_.seconds) stage_ = Stage::Stopping;
     if (stage_ == Stage::Running) {
         skill.walk(FindMotion(opt_.motion)->walkType, static_cast<float>(opt_.turnDeg), opt_.small);
         return false;
     }
     return Lip.StopWalk(0, opt_.small);
+}
+
+void Driver::RunSquare() {
+    const double elapsedSec = wm.m_dServerTime - legStartSec_;
+    if (!cornering_ && elapsedSec >= opt_.seconds) {
+        cornering_ = true;
+        legStartSec_ = wm.m_dServerTime;
+        cornerStartDeg_ = wm.m_dBodyAng;
+    } else if (cornering_ && (WorldModel::NormalizeAng(wm.m_dBodyAng - cornerStartDeg_) >= kSquareCornerDeg ||
+                              elapsedSec >= kSquareCornerCapSec)) {
+        cornering_ = false;
+        legStartSec_ = wm.m_dServerTime;
+        if (++sidesDone_ == kSquareSides) stage_ = Stage::Stopping;
+    }
+    if (cornering_) skill.walk(WALK_STAY, static_cast<float>(kSquareTurnDeg), opt_.small);
+    else skill.walk(WALK_F, 0.0f, opt_.small);
 }
 
 bool Driver::RunOnce() {
@@ -223,6 +257,13 @@ std::string Driver::ProgressLine() const {
                   wm.m_sPlayMode.empty() ? "-" : wm.m_sPlayMode.c_str(),
                   static_cast<int>(wm.m_FallState), wm.m_vSelfPos.Vx, wm.m_vSelfPos.Vy,
                   wm.m_dBodyAng, ball);
+    return line;
+}
+
+std::string Driver::PoseLine() {
+    char line[128];
+    std::snprintf(line, sizeof(line), "pose t=%.2f game=%.2f est=%.3f,%.3f,%.1f flags=%d", wm.m_dServerTime,
+                  wm.m_dGameTime, wm.m_vSelfPos.Vx, wm.m_vSelfPos.Vy, wm.m_dBodyAng, wm.m_bCanSeeFlag ? 1 : 0);
     return line;
 }
 
@@ -267,6 +308,7 @@ int Main(int argc, char** argv) {
     gDriver = &driver;
     long lastSecond = -1;
     while (!driver.Finished() && KeepCycling() && RunCycle(DriverStep)) {
+        if (options.printPose) std::cout << Driver::PoseLine() << '\n';
         const long second = static_cast<long>(std::floor(wm.m_dServerTime));
         if (second != lastSecond) {
             lastSecond = second;

@@ -15,6 +15,7 @@ struct Options {
     double holdSec = 0.0;   // standing on after the motion, falls still counted
     bool beam = false;
     Vector beamPos;  // x, y in metres (team frame), z = body direction in degrees
+    bool printPose = false;  // one line per cycle with the localisation estimate
 };
 
 enum class ParseResult { Used, NotMine, Invalid };
@@ -32,6 +33,7 @@ public:
     bool Finished() const;  // the motion and the hold after it are over
     void Finish();  // ends the run now and takes the end figures
     std::string ProgressLine() const;  // one line per second of game time
+    static std::string PoseLine();     // the localisation estimate of this cycle
     std::string SummaryLine() const;
     int Falls() const { return falls_; }
 
@@ -41,6 +43,7 @@ private:
     void StepBeforeKickOff();
     void StepMotion();
     bool RunWalk();
+    void RunSquare();
     bool RunOnce();
     bool RecoverFromFall();
     void CountFalls();
@@ -58,6 +61,11 @@ private:
     Vector endPos_;
     int startIKFailures_ = 0;
     int endIKFailures_ = 0;
+    // The square's progress: sides completed, the current side's or corner's start.
+    int sidesDone_ = 0;
+    bool cornering_ = false;
+    double legStartSec_ = 0.0;
+    double cornerStartDeg_ = 0.0;
 };
 
 // The whole program: options, connect, cycle until the motion is done. Returns the status.

@@ -1,5 +1,5 @@
-// Simulated joints, leg forward kinematics and ground odometry for the practice pitch and
-// the closed-loop tests. Reads `ACT.HJControl` (effector names) only.
+// Simulated joints for the practice pitch and the closed-loop tests.
+// Reads `ACT.HJControl` (effector names) only.
 #include "simkit/joints.h"
 
 #include <algorithm>
@@ -12,47 +12,6 @@
 #include "runtime/corvane.h"
 
 namespace standin {
-
-Ankles LegKinematics(const salt::Matrix& torso, const double (&angleDeg)[kJointCount]) {
-    // One body model for all calls: building one allocates its link names.
-    static Nao body;
-    body.uLINK[JID_ROOT].R = torso;
-    body.uLINK[JID_ROOT].p = torso.Pos();
-    for (int j = JID_LLEG_1; j <= JID_RLEG_6; ++j) {
-        body.uLINK[j].q = salt::gDegToRad(static_cast<float>(angleDeg[j]));
-    }
-    body.ForwardKinematics(JID_ROOT);
-    Ankles ankles{body.uLINK[JID_LLEG_6].R, body.uLINK[JID_RLEG_6].R};
-    ankles.left.SetPos(body.uLINK[JID_LLEG_6].p);
-    ankles.right.SetPos(body.uLINK[JID_RLEG_6].p);
-    return ankles;
-}
-
-namespace {
-
-// Turn about z of a pose's x axis, radians.
-double Yaw(const salt::Matrix& pose) {
-    return std::atan2(pose(1, 0), pose(0, 0));
-}
-
-}  // namespace
-
-void GroundOdometry::Update(const Ankles& ankles) {
-    const bool leftSupports = ankles.left.Pos().z() < ankles.right.Pos().z();
-    const salt::Matrix& support = leftSupports ? ankles.left : ankles.right;
-    if (anchored_ && leftSupports == leftSupports_) {
-        const salt::Vector3f moved = support.Pos() - support_.Pos();
-        const double heading = salt::gDegToRad(headingDeg);
-        const double c = std::cos(heading);
-        const double s = std::sin(heading);
-        xM -= c * moved.x() - s * moved.y();
-        yM -= s * moved.x() + c * moved.y();
-        headingDeg -= NormalizeAngleDeg(salt::gRadToDeg(Yaw(support) - Yaw(support_)));
-    }
-    anchored_ = true;
-    leftSupports_ = leftSupports;
-    support_ = support;
-}
 
 void SimulatedJoints::Apply(const std::string& command) {
     ReadClauses(command);

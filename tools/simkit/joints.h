@@ -1,43 +1,19 @@
 // Simulated robot pieces shared by the practice pitch and the closed-loop tests: joint
-// angles driven by effector speeds as the server applies them, leg forward kinematics and
-// ground odometry. Reads the effector names of `ACT.HJControl`; LegKinematics reuses one Nao.
+// angles driven by effector speeds as the server applies them, with the agent's leg
+// kinematics and ground odometry. Reads the effector names of `ACT.HJControl`.
 #pragma once
 #include <string>
 
 #include "geometry/matrix.h"
+#include "motion/legodometry.h"
 #include "motion/nao.h"
 
 namespace standin {
 
-// Ankle poses (joint 6 of each leg): orientation and position in metres, in the frame
-// the torso pose is given in.
-struct Ankles {
-    salt::Matrix left, right;
-};
-
-// Forward kinematics of the legs for a torso pose and joint angles in degrees
-// (indexed by JointID); only the twelve leg entries are read.
-Ankles LegKinematics(const salt::Matrix& torso, const double (&angleDeg)[kJointCount]);
-
-// Where the simulated robot would go over the ground if its support foot never slipped:
-// the torso moves opposite to the support ankle as seen from the torso. Frame of the
-// start pose: x to the right, y forward, metres; heading in degrees, positive to the left.
-class GroundOdometry {
-public:
-    // The ankles in the torso's frame (LegKinematics with an identity torso) from this
-    // cycle's simulated angles. The lower foot supports; a change of support foot only
-    // re-anchors.
-    void Update(const Ankles& ankles);
-
-    double xM = 0.0;
-    double yM = 0.0;
-    double headingDeg = 0.0;
-
-private:
-    bool anchored_ = false;
-    bool leftSupports_ = false;
-    salt::Matrix support_;
-};
+// The leg kinematics and ground odometry are the agent's own (motion/legodometry.h).
+using ::Ankles;
+using ::GroundOdometry;
+using ::LegKinematics;
 
 // Joint angles as the server moves them: each speed of an effector message (rad/s) stays
 // in force until replaced and first moves the angles one cycle later, optionally capped at
