@@ -1,6 +1,8 @@
 // Length-prefixed frames over loopback sockets for the practice pitch.
 #include "practice_server/framing.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdint>
 #include <poll.h>
@@ -8,11 +10,11 @@
 
 namespace practice {
 
-FrameResult TakeFrame(std::string& buffer, std::string& payload) {
+FrameResult TakeFrame(std::string& buffer, std::string& payload, size_t maxBytes) {
     if (buffer.size() < 4) return FrameResult::Incomplete;
     const auto* b = reinterpret_cast<const unsigned char*>(buffer.data());
     const uint32_t len = (uint32_t(b[0]) << 24) | (uint32_t(b[1]) << 16) | (uint32_t(b[2]) << 8) | b[3];
-    if (len > kMaxAgentFrameBytes) return FrameResult::Oversized;
+    if (len > maxBytes) return FrameResult::Oversized;
     if (buffer.size() < 4 + size_t(len)) return FrameResult::Incomplete;
     payload.assign(buffer, 4, len);
     buffer.erase(0, 4 + size_t(len));
@@ -31,6 +33,19 @@ bool WellFormed(std::string_view payload) {
         if (c == ')' && --depth < 0) return false;
     }
     return depth == 0;
+}
+
+// Numbers only: a say text is free bytes and may spell "NaN" or "inf" by chance (the
+// keeper's payload does), so its clause is left out of the check.
+bool HasNonFiniteNumber(const std::string& s) {
+    std::string lower(s);
+    const size_t say = lower.find("(say ");
+    if (say != std::string::npos) {
+        const size_t end = lower.find(')', say);
+        lower.erase(say, end == std::string::npos ? std::string::npos : end + 1 - say);
+    }
+    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
+    return lower.find("nan") != std::string::npos || lower.find("inf") != std::string::npos;
 }
 
 bool SendFrame(int fd, std::string_view payload, int timeoutMs) {

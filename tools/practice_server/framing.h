@@ -12,11 +12,15 @@ constexpr size_t kMaxAgentFrameBytes = 8192;
 
 enum class FrameResult { Incomplete, Ready, Oversized };
 
-// Takes the first whole frame out of `buffer` into `payload`.
-FrameResult TakeFrame(std::string& buffer, std::string& payload);
+// Takes the first whole frame out of `buffer` into `payload`. The real server's monitor
+// stream carries the whole scene in one frame, so its readers pass a larger limit.
+FrameResult TakeFrame(std::string& buffer, std::string& payload, size_t maxBytes = kMaxAgentFrameBytes);
 
 // Text without control bytes, with balanced parentheses: what every agent message is.
 bool WellFormed(std::string_view payload);
+
+// True when the numbers of an agent message spell nan or inf (a say text is left out).
+bool HasNonFiniteNumber(const std::string& message);
 
 // Writes the whole frame to a socket, riding out partial writes; false when the peer is gone
 // or stops reading for longer than timeoutMs.

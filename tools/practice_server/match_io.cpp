@@ -47,19 +47,6 @@ bool ReadNumber(const std::string& text, double& out) {
     return end != text.c_str();
 }
 
-// Numbers only: a say text is free bytes and may spell "NaN" or "inf" by chance (the
-// keeper's payload does), so its clause is left out of the check.
-bool HasNonFinite(const std::string& s) {
-    std::string lower(s);
-    const size_t say = lower.find("(say ");
-    if (say != std::string::npos) {
-        const size_t end = lower.find(')', say);
-        lower.erase(say, end == std::string::npos ? std::string::npos : end + 1 - say);
-    }
-    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
-    return lower.find("nan") != std::string::npos || lower.find("inf") != std::string::npos;
-}
-
 // Letters, digits and punctuation except brackets: what a say may carry.
 bool SayAllowed(const std::string& text) {
     if (text.empty() || text.size() > kMaxSayChars) return false;
@@ -108,7 +95,7 @@ void Match::State::HandleFrames(Peer& peer) {
 void Match::State::HandleFrame(Peer& peer, const std::string& payload) {
     if (peer.stage == Peer::Stage::AwaitScene) return HandleScene(peer, payload);
     SimRobot* robot = peer.robot >= 0 ? robots[size_t(peer.robot)].get() : nullptr;
-    if (robot && HasNonFinite(payload)) robot->info.sentNonFinite = true;
+    if (robot && HasNonFiniteNumber(payload)) robot->info.sentNonFinite = true;
     const bool init = payload.rfind("(init ", 0) == 0, beam = payload.rfind("(beam ", 0) == 0;
     // Which team plays left must not depend on which process the scheduler ran first.
     if (deferInits && (init || beam) && (init || !peer.deferred.empty())) {

@@ -4,7 +4,7 @@
 #include <iostream>
 
 #include "practice_server/match_state.h"
-#include "simkit/vision_render.h"
+#include "simkit/match_svg.h"
 
 namespace practice {
 
@@ -66,57 +66,21 @@ std::vector<std::string> Match::State::Summary() const {
     return lines;
 }
 
-namespace {
-
-constexpr double kPxPerM = 20.0;
-constexpr double kMarginM = 1.5;
-
-// Field metres to picture pixels: +x to the right, +y up.
-double Px(double x) { return (x + 15.0 + kMarginM) * kPxPerM; }
-double Py(double y) { return (10.0 + kMarginM - y) * kPxPerM; }
-
-void Polyline(std::FILE* f, const std::vector<std::pair<double, double>>& path, const char* colour, double width) {
-    if (path.size() < 2) return;
-    std::fprintf(f, "<polyline fill=\"none\" stroke=\"%s\" stroke-width=\"%.1f\" points=\"", colour, width);
-    for (const auto& p : path) std::fprintf(f, "%.1f,%.1f ", Px(p.first), Py(p.second));
-    std::fprintf(f, "\"/>\n");
-}
-
-}  // namespace
-
 void Match::State::WriteSvg() const {
     if (options.svgPath.empty()) return;
-    std::FILE* f = std::fopen(options.svgPath.c_str(), "w");
-    if (!f) {
-        std::cerr << "practice_server: cannot write " << options.svgPath << std::endl;
-        return;
+    standin::MatchPicture picture;
+    for (int s = 0; s < 2; ++s) {
+        picture.teams[s] = teams[s];
+        picture.score[s] = referee.Score(s == 0 ? Side::Left : Side::Right);
     }
-    const double w = (30.0 + 2 * kMarginM) * kPxPerM, h = (20.0 + 2 * kMarginM) * kPxPerM;
-    std::fprintf(f, "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%.0f\" height=\"%.0f\">\n", w, h);
-    std::fprintf(f, "<rect width=\"100%%\" height=\"100%%\" fill=\"#3a7d34\"/>\n");
-    for (const standin::FieldLine& l : standin::FieldLines())
-        std::fprintf(f, "<line x1=\"%.1f\" y1=\"%.1f\" x2=\"%.1f\" y2=\"%.1f\" stroke=\"white\" stroke-width=\"2\"/>\n",
-                     Px(l.x1), Py(l.y1), Px(l.x2), Py(l.y2));
-    for (const double x : {-15.6, 15.0})
-        std::fprintf(f, "<rect x=\"%.1f\" y=\"%.1f\" width=\"%.1f\" height=\"%.1f\" fill=\"none\" stroke=\"#dddddd\"/>\n",
-                     Px(x), Py(1.05), 0.6 * kPxPerM, 2.1 * kPxPerM);
     for (size_t k = 0; k < robots.size(); ++k) {
         const RobotInfo& i = robots[k]->info;
-        if (i.unum <= 0 || paths[k].empty()) continue;
-        const char* colour = i.side == Side::Left ? "#2b6cff" : "#ff3b30";
-        Polyline(f, paths[k], colour, 1.5);
-        std::fprintf(f, "<text x=\"%.1f\" y=\"%.1f\" fill=\"%s\" font-size=\"12\" font-family=\"sans-serif\">%d</text>\n",
-                     Px(paths[k].back().first) + 3, Py(paths[k].back().second) - 3, colour, i.unum);
+        if (i.unum > 0) picture.robots.push_back({i.side == Side::Left, i.unum, paths[k]});
     }
-    Polyline(f, ballPath, "white", 1.0);
-    for (const Mark& m : marks)
-        std::fprintf(f, "<circle cx=\"%.1f\" cy=\"%.1f\" r=\"6\" fill=\"none\" stroke=\"yellow\" stroke-width=\"2\"/>"
-                        "<text x=\"%.1f\" y=\"%.1f\" fill=\"yellow\" font-size=\"11\" font-family=\"sans-serif\">%s</text>\n",
-                     Px(m.x), Py(m.y), Px(m.x) + 8, Py(m.y) + 4, m.label.c_str());
-    std::fprintf(f, "<text x=\"8\" y=\"16\" fill=\"white\" font-size=\"14\" font-family=\"sans-serif\">%s %d : %d %s</text>\n",
-                 teams[0].c_str(), referee.Score(Side::Left), referee.Score(Side::Right), teams[1].c_str());
-    std::fprintf(f, "</svg>\n");
-    std::fclose(f);
+    picture.ball = ballPath;
+    for (const Mark& m : marks) picture.marks.push_back({m.x, m.y, m.label});
+    if (!standin::WriteMatchSvg(options.svgPath, picture))
+        std::cerr << "practice_server: cannot write " << options.svgPath << std::endl;
 }
 
 }  // namespace practice

@@ -1,5 +1,5 @@
-// AgentProcess: fork/exec with standard output redirected into a temporary file.
-#include "support/agent_process.h"
+// AgentProcess: fork/exec with standard output redirected into a file.
+#include "rcss/process.h"
 
 #include <chrono>
 #include <csignal>
@@ -11,15 +11,24 @@
 #include <thread>
 #include <unistd.h>
 
-namespace standin {
+namespace rcss {
 
-AgentProcess::AgentProcess(const std::string& program, const std::vector<std::string>& args) {
-    char pathTemplate[] = "/tmp/corvane-agent-out-XXXXXX";
-    const int outFd = mkstemp(pathTemplate);
-    outPath_ = pathTemplate;
+AgentProcess::AgentProcess(const std::string& program, const std::vector<std::string>& args,
+                           const std::string& outPath, bool mergeStderr)
+    : program_(program), keepOutput_(!outPath.empty()) {
+    int outFd = -1;
+    if (keepOutput_) {
+        outPath_ = outPath;
+        outFd = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    } else {
+        char pathTemplate[] = "/tmp/corvane-agent-out-XXXXXX";
+        outFd = mkstemp(pathTemplate);
+        outPath_ = pathTemplate;
+    }
     pid_ = fork();
     if (pid_ == 0) {
         dup2(outFd, STDOUT_FILENO);
+        if (mergeStderr) dup2(outFd, STDERR_FILENO);
         std::vector<char*> argv;
         argv.push_back(const_cast<char*>(program.c_str()));
         for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
@@ -27,7 +36,7 @@ AgentProcess::AgentProcess(const std::string& program, const std::vector<std::st
         execv(program.c_str(), argv.data());
         _exit(127);
     }
-    close(outFd);
+    if (outFd >= 0) close(outFd);
 }
 
 AgentProcess::~AgentProcess() {
@@ -35,19 +44,22 @@ AgentProcess::~AgentProcess() {
         kill(pid_, SIGKILL);
         waitpid(pid_, nullptr, 0);
     }
-    unlink(outPath_.c_str());
+    if (!keepOutput_) unlink(outPath_.c_str());
+}
+
+bool AgentProcess::Running() {
+    if (exited_ || pid_ <= 0) return false;
+    int st = 0;
+    if (waitpid(pid_, &st, WNOHANG) != pid_) return true;
+    exited_ = true;
+    status_ = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    termSignal_ = WIFSIGNALED(st) ? WTERMSIG(st) : 0;
+    return false;
 }
 
 int AgentProcess::Wait(int timeoutMs) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!exited_) {
-        int st = 0;
-        const pid_t r = waitpid(pid_, &st, WNOHANG);
-        if (r == pid_) {
-            exited_ = true;
-            status_ = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-            break;
-        }
+    while (Running()) {
         if (std::chrono::steady_clock::now() > deadline) return -1;
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
@@ -65,9 +77,4 @@ std::string AgentProcess::Output() const {
     return ss.str();
 }
 
-std::vector<std::string> WithPort(int port, std::vector<std::string> args) {
-    args.insert(args.begin(), "--port=" + std::to_string(port));
-    return args;
-}
-
-}  // namespace standin
+}  // namespace rcss

@@ -1,0 +1,56 @@
+// Real-server checks: a pitch per test on the league's simulator (skipped, saying why, when
+// none is installed), the programs of this tree, ground-truth tracks of chosen robots, and
+// the one way a check reports its figure and verdict.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "rcss/pitch.h"
+#include "rcss/tally.h"
+
+namespace realserver {
+
+using rcss::TeamSide;
+
+struct Sample {
+    double gameTimeSec;
+    rcss::RobotTruth robot;
+};
+
+// Empty when a server is installed, else the one line a skipped check reports.
+std::string WhyNoServer();
+// Real time unless CORVANE_SYNC=1; logs kept in CORVANE_REALSERVER_LOGS when set.
+rcss::PitchOptions OptionsFromEnvironment();
+
+class RealServer : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Starts motion_probe for the left team (uniform number = robot type's number).
+    rcss::AgentProcess& Probe(int unum, double x, double y, double headingDeg, const std::vector<std::string>& motion);
+    // Waits for the robots, then lets them settle in BeforeKickOff and starts play.
+    void Begin(const std::vector<int>& leftUnums);
+    const std::vector<Sample>& Track(int unum) const;  // left team, every monitor message
+    Sample At(int unum, double gameTimeSec) const;     // the first sample at or after that time
+
+    rcss::Pitch pitch_;
+    rcss::Tally tally_;
+    std::vector<std::vector<Sample>> tracks_ = std::vector<std::vector<Sample>>(12);
+};
+
+// Prints the figure. A check of behaviour that a later issue mends names that issue: until it
+// lands a failure is reported, not raised; a pass then says the check can be made hard.
+void Judge(bool ok, const std::string& figure, int expectedFailIssue = 0);
+
+// The numbers of motion_probe's progress lines: game time and the estimated position.
+struct Estimate {
+    double gameTimeSec, x, y;
+};
+std::vector<Estimate> ProgressLines(const std::string& output);
+
+std::string Format(const char* format, ...);
+
+}  // namespace realserver

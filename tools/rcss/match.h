@@ -1,0 +1,50 @@
+// A match on the real server between two teams, each the agent program run eleven times or
+// a team folder's start script, with what a team needs to judge a change: score and goals,
+// falls and time lying, where the ball was, processes that ended badly, nan or inf sent or
+// printed; optionally a CSV trace of ground truth and an SVG picture. No globals.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "rcss/pitch.h"
+#include "rcss/tally.h"
+
+namespace rcss {
+
+struct TeamSpec {
+    std::string name;     // team name, also the file name of its logs
+    std::string program;  // an agent program, started for numbers 1 to 11 ...
+    std::string folder;   // ... or a team folder whose start.sh starts the team
+};
+
+struct MatchOptions {
+    TeamSpec left, right;
+    double gameSeconds = 120;
+    std::string tracePath, svgPath;  // empty: none
+};
+
+struct ProcessEnd {
+    std::string name;
+    bool aliveAtEnd = false;
+    int status = -1;  // after the server stopped; -1 when killed or still running
+    int signal = 0;
+    long nonFiniteLines = 0;  // output lines with nan or inf
+};
+
+struct MatchResult {
+    std::string error;  // set when the match could not be played
+    GroundTruth final;
+    Tally tally;
+    std::vector<ProcessEnd> processes;
+    long messagesWithNonFinite = 0;  // agent messages through the relay
+    std::string firstNonFinite;
+    double wallSeconds = 0;
+    bool Ok() const { return error.empty(); }
+};
+
+MatchResult PlayMatch(const PitchOptions& pitchOptions, const MatchOptions& options);
+
+// What the runner prints for one match, one line each.
+std::vector<std::string> ReportLines(const MatchResult& result, const MatchOptions& options);
+
+}  // namespace rcss
