@@ -10,7 +10,7 @@ namespace realserver {
 namespace {
 
 // Issue 25 asks for a median of 6 m and 4 goals of 5; measured before it lands: median
-// 1.5 m, and from 6 m out 1 goal in 40 s tries (from the centre, without a time limit,
+// 1.5 m, and from 4.5 m out 2 goals in 45 s tries (from the centre, without a time limit,
 // 10 of 10). Set each to 0 once it holds.
 constexpr int kKickTravelIssue = 25;
 constexpr int kPenaltyFinishIssue = 25;
@@ -45,18 +45,19 @@ protected:
         rcss::Monitor& monitor = pitch_.monitor();
         ShootOut s;
         for (int n = 0; n < 5; ++n) {
-            const int before = monitor.Truth().scoreLeft;
             monitor.SetPlayMode("PlayOn");
             monitor.PlaceRobot(TeamSide::Left, 1, 10.5, 0.4 * (n - 2), 0);
             monitor.PlaceBall(10.9, 0.4 * (n - 2));
             if (withKeeper) monitor.PlaceRobot(TeamSide::Right, 1, 14.5, 0, 180);
             Settle(0.2);
+            const int before = monitor.Truth().scoreLeft;
             double crossedY = 0;
             PlayUntil(45, [&](const rcss::GroundTruth& t) {
                 watch(t);
                 if (t.ballX > kGoalLineX && crossedY == 0) crossedY = t.ballY;
                 return t.scoreLeft > before || t.ballX > kGoalLineX || std::fabs(t.ballY) > 10;
             });
+            Settle(0.5);  // the referee scores a moment after the ball is over the line
             const rcss::GroundTruth end = monitor.Truth();
             const bool goal = end.scoreLeft > before;
             const bool wide = !goal && end.ballX > kGoalLineX && std::fabs(crossedY) > kPostY;
