@@ -1,7 +1,6 @@
 // The real-server test fixture: pitch start and stop, ground-truth tracks, verdicts.
 #include "realserver/realserver.h"
 
-#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
@@ -47,7 +46,7 @@ void RealServer::TearDown() {
 rcss::AgentProcess& RealServer::Probe(int unum, double x, double y, double headingDeg,
                                       const std::vector<std::string>& motion) {
     std::vector<std::string> args = {"--teamname=Probe", "--unum=" + std::to_string(unum),
-                                     Format("--beam=%.2f,%.2f,%.0f", x, y, headingDeg)};
+                                     Line("--beam=%.2f,%.2f,%.0f", x, y, headingDeg)};
     args.insert(args.end(), motion.begin(), motion.end());
     return pitch_.Launch(CORVANE_PROBE_PATH, args, "probe" + std::to_string(unum));
 }
@@ -60,12 +59,22 @@ void RealServer::Begin(const std::vector<int>& leftUnums) {
     ASSERT_TRUE(pitch_.monitor().WaitFor([](const rcss::GroundTruth& t) { return t.playMode == "PlayOn"; }, 10));
 }
 
+void RealServer::PlayUntil(double gameSeconds, const std::function<bool(const rcss::GroundTruth&)>& done) {
+    const double until = pitch_.monitor().Truth().gameTime + gameSeconds;
+    pitch_.monitor().WaitFor([&](const rcss::GroundTruth& t) { return (done && done(t)) || t.gameTime >= until; },
+                             gameSeconds * 4 + 30);
+}
+
 const std::vector<Sample>& RealServer::Track(int unum) const { return tracks_[size_t(unum)]; }
 
 Sample RealServer::At(int unum, double gameTimeSec) const {
     for (const Sample& s : Track(unum))
         if (s.gameTimeSec >= gameTimeSec) return s;
     return Track(unum).empty() ? Sample{} : Track(unum).back();
+}
+
+Sample RealServer::Final(int unum) const {
+    return Track(unum).empty() ? Sample{} : At(unum, Track(unum).back().gameTimeSec - 0.5);
 }
 
 void Judge(bool ok, const std::string& figure, int expectedFailIssue) {
@@ -93,15 +102,6 @@ std::vector<Estimate> ProgressLines(const std::string& output) {
                         &e.y) == 4)
             out.push_back(e);
     return out;
-}
-
-std::string Format(const char* format, ...) {
-    char text[512];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(text, sizeof text, format, args);
-    va_end(args);
-    return text;
 }
 
 }  // namespace realserver

@@ -4,9 +4,11 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "rcss/match.h"
 #include "rcss/pitch.h"
 #include "rcss/tally.h"
 
@@ -33,8 +35,13 @@ protected:
     rcss::AgentProcess& Probe(int unum, double x, double y, double headingDeg, const std::vector<std::string>& motion);
     // Waits for the robots, then lets them settle in BeforeKickOff and starts play.
     void Begin(const std::vector<int>& leftUnums);
+    // Lets play go on for that many game seconds, or until done holds.
+    void PlayUntil(double gameSeconds, const std::function<bool(const rcss::GroundTruth&)>& done = nullptr);
     const std::vector<Sample>& Track(int unum) const;  // left team, every monitor message
     Sample At(int unum, double gameTimeSec) const;     // the first sample at or after that time
+    // How the robot stood when its program ended: half a second before it left the scene,
+    // since a robot whose program has ended goes limp before the server removes it.
+    Sample Final(int unum) const;
 
     rcss::Pitch pitch_;
     rcss::Tally tally_;
@@ -51,6 +58,6 @@ struct Estimate {
 };
 std::vector<Estimate> ProgressLines(const std::string& output);
 
-std::string Format(const char* format, ...);
+using rcss::Line;
 
 }  // namespace realserver

@@ -26,41 +26,41 @@ TEST_F(Motion, WalkForwardTwentySecondsThenStopStanding) {
     for (auto& p : pitch_.Processes()) EXPECT_EQ(p->Wait(90000), 0);
     pitch_.Stop();
     for (const Lane& lane : kLanes) {
-        const Sample a = At(lane.unum, start), b = At(lane.unum, start + 20), end = Track(lane.unum).back();
+        const Sample a = At(lane.unum, start), b = At(lane.unum, start + 20), end = Final(lane.unum);
         const double speed = std::hypot(b.robot.x - a.robot.x, b.robot.y - a.robot.y) / 20.0;
         const int falls = tally_.Find(TeamSide::Left, lane.unum)->falls;
         const bool ok = falls == 0 && !end.robot.Lying() && speed >= lane.minSpeed;
-        Judge(ok, Format("type %d: speed %.3f m/s (at least %.2f), falls %d, ends %s (up z %.2f)", lane.type, speed,
+        Judge(ok, Line("type %d: speed %.3f m/s (at least %.2f), falls %d, ends %s (up z %.2f)", lane.type, speed,
                          lane.minSpeed, falls, end.robot.Lying() ? "lying" : "standing", end.robot.up[2]),
               lane.type == 1 ? kTypeOneStopIssue : 0);
     }
 }
 
 TEST_F(Motion, SidewaysBackwardsAndTurnInPlaceStayStanding) {
+    // Robot type 0, the type of seven players out of eleven.
     Probe(5, -10, -6, 0, {"--motion=walk_hl", "--seconds=8"});
-    Probe(3, -10, 0, 0, {"--motion=walk_b", "--seconds=8"});
-    Probe(1, -10, 6, 0, {"--motion=walk_stay", "--turn=40", "--seconds=10"});
-    Begin({5, 3, 1});
+    Probe(6, -10, 0, 0, {"--motion=walk_b", "--seconds=8"});
+    Probe(7, -10, 6, 0, {"--motion=walk_stay", "--turn=40", "--seconds=10"});
+    Begin({5, 6, 7});
     for (auto& p : pitch_.Processes()) EXPECT_EQ(p->Wait(60000), 0);
     pitch_.Stop();
-    const char* names[] = {"sideways (type 0)", "backwards (type 1)", "turn in place (type 2)"};
-    const int unums[] = {5, 3, 1};
+    const char* names[] = {"sideways", "backwards", "turn in place"};
+    const int unums[] = {5, 6, 7};
     for (int k = 0; k < 3; ++k) {
-        const std::vector<Sample>& track = Track(unums[k]);
-        const double moved = std::hypot(track.back().robot.x - track.front().robot.x,
-                                        track.back().robot.y - track.front().robot.y);
+        const rcss::RobotTruth first = Track(unums[k]).front().robot, end = Final(unums[k]).robot;
         const int falls = tally_.Find(TeamSide::Left, unums[k])->falls;
-        Judge(falls == 0 && !track.back().robot.Lying(),
-              Format("%s: falls %d, moved %.2f m, heading %.0f -> %.0f deg, ends %s", names[k], falls, moved,
-                     track.front().robot.headingDeg, track.back().robot.headingDeg,
-                     track.back().robot.Lying() ? "lying" : "standing"));
+        Judge(falls == 0 && !end.Lying(),
+              Line("%s: falls %d, moved %.2f m, heading %.0f -> %.0f deg, ends %s (up z %.2f)", names[k], falls,
+                     std::hypot(end.x - first.x, end.y - first.y), first.headingDeg, end.headingDeg,
+                     end.Lying() ? "lying" : "standing", end.up[2]));
     }
 }
 
 TEST_F(Motion, GetsUpWithinFiveSecondsAfterTheBigKick) {
-    rcss::AgentProcess& probe = Probe(5, -5, 0, 0, {"--motion=bigkick"});
+    // The probe kicks again once up, and so on: the first fall and rise are the figure.
+    Probe(5, -5, 0, 0, {"--motion=bigkick"});
     Begin({5});
-    probe.Wait(60000);
+    PlayUntil(10);
     pitch_.Stop();
     double fellAt = -1, upAt = -1;
     for (const Sample& s : Track(5)) {
@@ -69,7 +69,7 @@ TEST_F(Motion, GetsUpWithinFiveSecondsAfterTheBigKick) {
     }
     const double took = upAt - fellAt;
     Judge(fellAt >= 0 && upAt >= 0 && took <= 5.0,
-          Format("lying at %.2f s, standing at %.2f s: %.2f s to get up (at most 5)", fellAt, upAt, took));
+          Line("lying at %.2f s, standing at %.2f s: %.2f s to get up (at most 5)", fellAt, upAt, took));
 }
 
 }  // namespace

@@ -176,7 +176,8 @@ TeamFigures FiguresOf(const Tally& tally, TeamSide side) {
     return f;
 }
 
-std::string Line(const char* format, ...) __attribute__((format(printf, 1, 2)));
+}  // namespace
+
 std::string Line(const char* format, ...) {
     char text[1024];
     va_list args;
@@ -185,8 +186,6 @@ std::string Line(const char* format, ...) {
     va_end(args);
     return text;
 }
-
-}  // namespace
 
 std::vector<std::string> ReportLines(const MatchResult& r, const MatchOptions& o) {
     std::vector<std::string> lines;

@@ -44,6 +44,9 @@ struct MatchResult {
 
 MatchResult PlayMatch(const PitchOptions& pitchOptions, const MatchOptions& options);
 
+// printf into a string of up to 1 KB: one line of a report.
+std::string Line(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
 // What the runner prints for one match, one line each.
 std::vector<std::string> ReportLines(const MatchResult& result, const MatchOptions& options);
 

@@ -23,6 +23,7 @@ constexpr size_t kMaxRelayFrameBytes = 1 << 20;
 // process cannot stop the clock for everybody.
 constexpr long long kSilentAgentSynMs = 1000;
 constexpr long long kConnectSpacingMs = 200;
+constexpr long long kConnectGiveUpMs = 5000;  // a robot the server never answers holds nobody up
 
 long long NowMs() {
     return std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -82,15 +83,24 @@ std::vector<RelayStats> Relay::Links() {
 }
 
 // The server mishandles agents that connect within the same cycle (its log says "Agents
-// connecting/disconnecting in same frame" and its monitor stream stops), so agents that
-// arrive together are handed on one at a time, a few cycles apart.
+// connecting/disconnecting in same frame" and it stops serving them), and loading a robot
+// takes it several cycles on a busy machine: so agents that arrive together are handed on
+// one at a time, each once the server has answered the one before.
+bool Relay::ReadyForNextAgent() const {
+    const long long sinceMs = NowMs() - lastConnectMs_;
+    if (sinceMs < kConnectSpacingMs) return false;
+    for (const RelayLink& l : links_)
+        if (!l.closed && l.perceptions == 0) return sinceMs > kConnectGiveUpMs;
+    return true;
+}
+
 void Relay::Accept() {
     for (;;) {
         const int agentFd = accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
         if (agentFd < 0) break;
         waiting_.push_back(agentFd);
     }
-    if (waiting_.empty() || NowMs() - lastConnectMs_ < kConnectSpacingMs) return;
+    if (waiting_.empty() || !ReadyForNextAgent()) return;
     RelayLink link;
     link.agentFd = waiting_.front();
     waiting_.erase(waiting_.begin());

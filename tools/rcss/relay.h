@@ -44,6 +44,7 @@ public:
 private:
     void Run();
     void Accept();
+    bool ReadyForNextAgent() const;
     void Pump(RelayLink& link, bool fromAgent);
     void Forward(RelayLink& link, const std::string& payload, bool fromAgent);
     void SynForSilentAgents();
