@@ -26,14 +26,6 @@ protected:
         pitch_.Launch(CORVANE_AGENT_PATH, args, team + std::to_string(unum));
         ASSERT_TRUE(pitch_.WaitForRobot(side, unum));
     }
-    bool PlayUntil(double gameSeconds, const std::function<bool(const rcss::GroundTruth&)>& done) {
-        const double until = pitch_.monitor().Truth().gameTime + gameSeconds;
-        return pitch_.monitor().WaitFor([&](const rcss::GroundTruth& t) { return done(t) || t.gameTime >= until; },
-                                        gameSeconds * 4 + 30);
-    }
-    void Settle(double gameSeconds) {
-        PlayUntil(gameSeconds, [](const rcss::GroundTruth&) { return false; });
-    }
 
     struct ShootOut {
         int goals = 0, wide = 0;
@@ -49,7 +41,7 @@ protected:
             monitor.PlaceRobot(TeamSide::Left, 1, 10.5, 0.4 * (n - 2), 0);
             monitor.PlaceBall(10.9, 0.4 * (n - 2));
             if (withKeeper) monitor.PlaceRobot(TeamSide::Right, 1, 14.5, 0, 180);
-            Settle(0.2);
+            PlayUntil(0.2);
             const int before = monitor.Truth().scoreLeft;
             double crossedY = 0;
             PlayUntil(45, [&](const rcss::GroundTruth& t) {
@@ -57,13 +49,13 @@ protected:
                 if (t.ballX > kGoalLineX && crossedY == 0) crossedY = t.ballY;
                 return t.scoreLeft > before || t.ballX > kGoalLineX || std::fabs(t.ballY) > 10;
             });
-            Settle(0.5);  // the referee scores a moment after the ball is over the line
+            PlayUntil(0.5);  // the referee scores a moment after the ball is over the line
             const rcss::GroundTruth end = monitor.Truth();
             const bool goal = end.scoreLeft > before;
             const bool wide = !goal && end.ballX > kGoalLineX && std::fabs(crossedY) > kPostY;
             s.goals += goal ? 1 : 0;
             s.wide += wide ? 1 : 0;
-            s.tries += Format(" %s (ball %.1f, %.1f)", goal ? "goal" : wide ? "wide" : "none", end.ballX, end.ballY);
+            s.tries += rcss::Line(" %s (ball %.1f, %.1f)", goal ? "goal" : wide ? "wide" : "none", end.ballX, end.ballY);
         }
         return s;
     }
@@ -80,11 +72,11 @@ TEST_F(Kicks, SetPieceKickerSendsTheBallTowardsTheGoal) {
     for (int run = 0; run < 5; ++run) {
         pitch_.monitor().SetPlayMode("free_kick_left");  // no handler: the kicker stands or gets up
         pitch_.monitor().PlaceRobot(TeamSide::Left, 9, ballX - 1.0, 0.3 * (run - 2), 0);
-        Settle(3);
+        PlayUntil(3);
         // In a free kick the referee holds the ball on its spot: place it once the kick-off is on.
         pitch_.monitor().KickOff(TeamSide::Left);
         pitch_.monitor().PlaceBall(ballX, 0);
-        Settle(0.2);
+        PlayUntil(0.2);
         double farthest = 0;
         double movedAt = -1;
         PlayUntil(20, [&](const rcss::GroundTruth& t) {
@@ -93,10 +85,10 @@ TEST_F(Kicks, SetPieceKickerSendsTheBallTowardsTheGoal) {
             return movedAt >= 0 && t.gameTime > movedAt + 4;
         });
         travel.push_back(farthest);
-        runs += Format(" %.1f", farthest);
+        runs += rcss::Line(" %.1f", farthest);
     }
     std::sort(travel.begin(), travel.end());
-    Judge(travel[2] >= 6.0, Format("goalward travel of 5 set pieces (m):%s; median %.1f (at least 6)", runs.c_str(),
+    Judge(travel[2] >= 6.0, rcss::Line("goalward travel of 5 set pieces (m):%s; median %.1f (at least 6)", runs.c_str(),
                                    travel[2]),
           kKickTravelIssue);
 }
@@ -105,7 +97,7 @@ TEST_F(Kicks, PenaltyAttackerAloneScoresFourOfFive) {
     Player(TeamSide::Left, 1, "Attacker", {"--penaltyattacker"});
     Begin({1});
     const ShootOut s = Finishes(false, [](const rcss::GroundTruth&) {});
-    Judge(s.goals >= 4, Format("5 tries:%s; %d goals (at least 4), %d wide of the posts", s.tries.c_str(), s.goals,
+    Judge(s.goals >= 4, rcss::Line("5 tries:%s; %d goals (at least 4), %d wide of the posts", s.tries.c_str(), s.goals,
                                s.wide),
           kPenaltyFinishIssue);
 }
@@ -122,7 +114,7 @@ TEST_F(Kicks, PenaltyAttackerAgainstOurKeeperWhoStaysInItsArea) {
         }
     });
     const bool inArea = keeperMinX >= kAreaFrontX && keeperMaxY <= kAreaHalfWidthY;
-    Judge(inArea, Format("5 tries:%s; attacker %d goals, %d wide, keeper %d saves; keeper's torso x >= %.2f, "
+    Judge(inArea, rcss::Line("5 tries:%s; attacker %d goals, %d wide, keeper %d saves; keeper's torso x >= %.2f, "
                          "|y| <= %.2f (area x >= %.1f, |y| <= %.2f)",
                          s.tries.c_str(), s.goals, s.wide, 5 - s.goals - s.wide, keeperMinX, keeperMaxY, kAreaFrontX,
                          kAreaHalfWidthY));
