@@ -4,6 +4,7 @@
 // `ACT` (and through it `timer`).
 #include "behaviour/decision.h"
 
+#include <algorithm>
 #include <cmath>
 #include <iostream>
 
@@ -51,6 +52,8 @@ constexpr double kDiveSideBandY = 3.0;
 constexpr double kPenaltyAimFromX = 12.0;
 constexpr double kPenaltyKickFromX = 13.0;
 constexpr double kPenaltyDribbleAdoptDeg = 15.0;
+// A shot aimed at a post goes wide as often as in; the aim stays this far inside it.
+constexpr double kPenaltyAimInsidePostM = 0.35;
 
 using Handler = void (Decision::*)();
 // Indexed by TPlayMode. A mode the league gives without a plan for it still must not
@@ -129,6 +132,8 @@ void PenaltyAttacker(Decision& d) {
     if (x > kPenaltyAimFromX && !st.bCaledKickPos) {
         st.KickPos = d.JudgeWayToShoot();
         if (st.KickPos.Vx == 0) st.KickPos = Vector(wm.m_dFieldLength * 0.5, wm.m_dGoalWidth * 0.5, 0);
+        const double maxAimY = wm.m_dGoalWidth * 0.5 - kPenaltyAimInsidePostM;
+        st.KickPos.Vy = std::clamp(st.KickPos.Vy, -maxAimY, maxAimY);
         st.bCaledKickPos = true;
     }
     if (x < kPenaltyKickFromX) {

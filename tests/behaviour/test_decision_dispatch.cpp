@@ -1,5 +1,6 @@
 // The dispatcher: what each play mode hands the cycle to, beams and roles before kick-off
 // and after goals, the kick-off, the fallen robot, and who counts as the ball carrier.
+#include <cmath>
 #include <limits>
 #include <string>
 #include <vector>
@@ -336,6 +337,24 @@ TEST_F(Dispatch, PenaltyAttackerAimsAtTheGoalEvenWhenItsPositionJumpsPastTheBand
     Cycle(PM_PlayOn);
     ASSERT_TRUE(decision.m_PlayOn.bCaledKickPos);
     EXPECT_GT(decision.m_PlayOn.KickPos.Vx, 14.0);
+}
+
+// A keeper on the goal line blocks the centre lane; the next lane is the post's, and a shot
+// at the post itself went wide as often as in.
+TEST_F(Dispatch, PenaltyAttackerAimsWellInsideThePosts) {
+    decision.bPenaltyAttacker = true;
+    Player(1, PR_Goalie);
+    NearestIs(1);
+    wm.m_vOpponent[0].bValid = true;
+    wm.m_vOpponent[0].vAveragePos = Vector(14.6, 0, 0);
+    Stand(12.5, 0, 0);
+    BallAt(12.8, 0);
+    Cycle(PM_PlayOn);
+    ASSERT_TRUE(decision.m_PlayOn.bCaledKickPos);
+    const Vector aim = decision.m_PlayOn.KickPos;
+    EXPECT_NEAR(aim.Vx, 15.0, 1e-9);
+    EXPECT_GT(std::fabs(aim.Vy), 0.3);   // beside the keeper
+    EXPECT_LT(std::fabs(aim.Vy), 0.75);  // the posts stand at 1.05
 }
 
 // Only number 8 supports the attack here (agent_alt adds 9); the situation choice would

@@ -63,12 +63,18 @@ TEST_F(SetPiece, ApproachBandsStopAtTheBallAndKickOnce) {
     ExpectWalk(WALK_F, 3);
     SeeBallAtGround(0.5, 3);  // the edge belongs to the small steps
     Kicker();
-    ExpectWalk(WALK_F, 11, true);
-    SeeBallAtGround(0.2, 3);  // and this one to the stop
+    ExpectWalk(WALK_F, 15, true);
+    SeeBallAtGround(0.2, 3);  // at the stop, but the ball is not off the right foot yet
+    Kicker();
+    ExpectWalk(WALK_HL, 0, true);
+    EXPECT_FALSE(St().walkstopkiu);
+    SeeBallAtGround(0.2, -12, -55);  // now it is
     const long walks = Lip.lastRequest.walkCalls;
     Kicker();
     EXPECT_EQ(Lip.lastRequest.walkCalls, walks);
     EXPECT_TRUE(LegsCommanded());
+    // The stance levels the head; the ball at the feet must stay in the picture.
+    EXPECT_NEAR(HeadTargetDeg(JID_HEAD_2, 0.08), -25, 1e-9);
     EXPECT_FALSE(St().walkstopkiu);  // not standing yet
     StandReady();
     Kicker();
@@ -86,7 +92,7 @@ TEST_F(SetPiece, ApproachBandsStopAtTheBallAndKickOnce) {
     // The kick is over (the robot usually lies on its back): no blind second kick.
     EXPECT_FALSE(St().walkstopkiu);
     Kicker();
-    ExpectWalk(WALK_F, 11, true);
+    ExpectWalk(WALK_F, 15, true);
     EXPECT_FALSE(timer.IsTimerRun());
 }
 
@@ -98,7 +104,7 @@ TEST_F(SetPiece, StopWaitsForTheStanceAfterWalking) {
     Kicker();
     ASSERT_EQ(Lip.mPhase, NORMAL_STEP);
     StandReady(false);  // mid-stride
-    SeeBallAtGround(0.1, 0);
+    SeeBallAtGround(0.1, -12);
     Kicker();
     EXPECT_FALSE(St().walkstopkiu);
     StandReady();
