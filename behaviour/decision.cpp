@@ -279,9 +279,15 @@ int Decision::NextAdjusting(int adjusting, bool dribbleOk) {
 
 void Decision::PlayOn() {
     bBeamOver = false;
-    // A taker still beside the ball it may not play would touch it on its way anywhere.
+    // A taker still beside the ball it may not play would touch it on its way anywhere. One
+    // whose wind-up touched the ball has a foot at it: even the way back to the stance
+    // touches it again, so its legs stay as the cut kick left them.
     if (IsBarredBesideTheBall()) {
-        HoldStance();
+        if (m_SecondTouch.bKickCut) {
+            ACT.TurnHead();
+        } else {
+            HoldStance();
+        }
         return;
     }
     Vector vKickerPos, vAveBallPos;

@@ -112,6 +112,7 @@ public:
         int barredUnum = 0;         // kept off the ball in open play; 0: nobody
         double barredSinceSec = 0;  // game time the bar began
         bool bFinishKick = false;   // this player's kick outlived the set piece
+        bool bKickCut = false;      // this player's kick was cut before its swing
     };
     struct KickOffState {
         bool bKicked = false;  // the kick-off taker's BigKick of this kick-off is done

@@ -277,7 +277,8 @@ void Decision::FreeKickOpp() { KickInOpp(); }
 
 // The server turns our set piece into open play at the taker's first touch, while its kick
 // still runs: a kick past the start of its swing is finished (the swing made the touch),
-// one still winding up is cut; the bar starts then. Any other mode lifts it.
+// one still winding up is cut and its legs held where they are (see PlayOn); the bar starts
+// then. Any other mode lifts it.
 void Decision::UpdateSecondTouch(TPlayMode mode) {
     SecondTouchState& st = m_SecondTouch;
     if (const int taker = SetPieceTakerNum(mode)) {
@@ -292,8 +293,9 @@ void Decision::UpdateSecondTouch(TPlayMode mode) {
     if (st.takerUnum != 0) {
         st.barredUnum = st.takerUnum;
         st.barredSinceSec = wm.m_dGameTime;
-        st.bFinishKick =
-            st.takerUnum == wm.m_iUnum && timer.IsTimerRun() && timer.GetTime() >= kBigKickSwingFromCycle;
+        const bool kicking = st.takerUnum == wm.m_iUnum && timer.IsTimerRun();
+        st.bFinishKick = kicking && timer.GetTime() >= kBigKickSwingFromCycle;
+        st.bKickCut = kicking && !st.bFinishKick;
         st.takerUnum = 0;
     }
     if (st.barredUnum == 0) return;

@@ -229,6 +229,10 @@ TEST_F(SetPiece, TakerFinishesItsKickThenLeavesTheBallUntilAnotherPlayerHasIt) {
     Cycle(PM_PlayOn);
     EXPECT_FALSE(timer.IsTimerRun());
     EXPECT_EQ(Decision::BallCarrierNum(), 7);
+    // Its foot is at the ball, and the way back to the stance would touch it again: the legs
+    // stay as the cut kick left them.
+    Cycles(PM_PlayOn, 5);
+    EXPECT_FALSE(LegsCommanded());
 
     // The server turns the kick-off into play at the first touch: a kick past the start of
     // its swing made it, and runs to its end.

@@ -77,4 +77,17 @@ TEST(MonitorScene, UpdatesBeforeAWholeSceneAndBrokenTextLeaveTheStateAlone) {
     EXPECT_EQ(reader.Truth().robots.at(0).x, x);
 }
 
+// Free kicks are counted once per award, whichever of the two names the referee gives.
+TEST(MonitorScene, TallyCountsEachFreeKickAwardOnce) {
+    rcss::Tally tally;
+    rcss::GroundTruth t;
+    for (const char* mode : {"PlayOn", "free_kick_right", "free_kick_right", "PlayOn", "direct_free_kick_right",
+                             "KickIn_Right", "direct_free_kick_left", "pass_left"}) {
+        t.playMode = mode;
+        tally.Add(t);
+    }
+    EXPECT_EQ(tally.FreeKicksFor(TeamSide::Right), 2);
+    EXPECT_EQ(tally.FreeKicksFor(TeamSide::Left), 1);
+}
+
 }  // namespace

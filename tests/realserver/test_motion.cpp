@@ -7,9 +7,6 @@
 namespace realserver {
 namespace {
 
-// Issue 24 mends the type-1 stop; set to 0 once it has landed.
-constexpr int kTypeOneStopIssue = 24;
-
 struct Lane {
     int unum;  // picks the robot type: 1 -> type 2, 3 -> type 1, 5 -> type 0
     int type;
@@ -31,8 +28,7 @@ TEST_F(Motion, WalkForwardTwentySecondsThenStopStanding) {
         const int falls = tally_.Find(TeamSide::Left, lane.unum)->falls;
         const bool ok = falls == 0 && !end.robot.Lying() && speed >= lane.minSpeed;
         Judge(ok, Line("type %d: speed %.3f m/s (at least %.2f), falls %d, ends %s (up z %.2f)", lane.type, speed,
-                         lane.minSpeed, falls, end.robot.Lying() ? "lying" : "standing", end.robot.up[2]),
-              lane.type == 1 ? kTypeOneStopIssue : 0);
+                         lane.minSpeed, falls, end.robot.Lying() ? "lying" : "standing", end.robot.up[2]));
     }
 }
 

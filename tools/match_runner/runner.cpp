@@ -47,12 +47,14 @@ void SetTeam(const std::string& what, rcss::TeamSpec& team) {
 
 // Sums over all matches, per side.
 struct Totals {
-    int played = 0, goals[2] = {0, 0}, falls[2] = {0, 0}, endedBadly = 0;
+    int played = 0, goals[2] = {0, 0}, falls[2] = {0, 0}, freeKicksAgainst[2] = {0, 0}, endedBadly = 0;
     double lyingSec[2] = {0, 0}, longestLyingSec = 0, ballHalfSec[2] = {0, 0};
     long nonFinite = 0;
     void Add(const rcss::MatchResult& r) {
         ++played;
         goals[0] += r.final.scoreLeft, goals[1] += r.final.scoreRight;
+        freeKicksAgainst[0] += r.tally.FreeKicksFor(rcss::TeamSide::Right);
+        freeKicksAgainst[1] += r.tally.FreeKicksFor(rcss::TeamSide::Left);
         for (const rcss::RobotTally& t : r.tally.Robots()) {
             const int s = t.side == rcss::TeamSide::Left ? 0 : 1;
             falls[s] += t.falls;
@@ -73,6 +75,8 @@ struct Totals {
         std::printf("TOTAL falls %s=%d %s=%d lying %s=%.1fs %s=%.1fs longest=%.1fs\n", o.left.name.c_str(), falls[0],
                     o.right.name.c_str(), falls[1], o.left.name.c_str(), lyingSec[0], o.right.name.c_str(),
                     lyingSec[1], longestLyingSec);
+        std::printf("TOTAL free_kicks_against %s=%d %s=%d\n", o.left.name.c_str(), freeKicksAgainst[0],
+                    o.right.name.c_str(), freeKicksAgainst[1]);
         std::printf("TOTAL ball in %s's half %.0f%%, in %s's half %.0f%%\n", o.left.name.c_str(),
                     100 * ballHalfSec[0] / all, o.right.name.c_str(), 100 * ballHalfSec[1] / all);
         std::printf("TOTAL ended_badly=%d nonfinite=%ld\n", endedBadly, nonFinite);

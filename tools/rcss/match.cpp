@@ -82,19 +82,6 @@ private:
     standin::MatchPicture picture_;
 };
 
-void StartTeam(Pitch& pitch, const TeamSpec& team) {
-    if (!team.folder.empty()) {
-        pitch.Launch("/bin/bash", {team.folder + "/start.sh", "127.0.0.1", std::to_string(pitch.AgentPort()), team.name},
-                     team.name + "_start", false);
-        return;
-    }
-    for (int unum = 1; unum <= kPlayers; ++unum) {
-        pitch.Launch(team.program, {"--teamname=" + team.name, "--unum=" + std::to_string(unum)},
-                     team.name + "_" + std::to_string(unum));
-        pitch.WaitForAnswers(pitch.Processes().size());
-    }
-}
-
 bool AllOnField(const GroundTruth& t) {
     int count = 0;
     for (const RobotTruth& r : t.robots) count += r.unum > 0 ? 1 : 0;
@@ -119,6 +106,19 @@ void FolderPlayers(const TeamSpec& team, std::vector<ProcessEnd>& out, bool befo
 }
 
 }  // namespace
+
+void StartTeam(Pitch& pitch, const TeamSpec& team) {
+    if (!team.folder.empty()) {
+        pitch.Launch("/bin/bash", {team.folder + "/start.sh", "127.0.0.1", std::to_string(pitch.AgentPort()), team.name},
+                     team.name + "_start", false);
+        return;
+    }
+    for (int unum = 1; unum <= kPlayers; ++unum) {
+        pitch.Launch(team.program, {"--teamname=" + team.name, "--unum=" + std::to_string(unum)},
+                     team.name + "_" + std::to_string(unum));
+        pitch.WaitForAnswers(pitch.Processes().size());
+    }
+}
 
 MatchResult PlayMatch(const PitchOptions& pitchOptions, const MatchOptions& options) {
     MatchResult result;
@@ -169,13 +169,14 @@ MatchResult PlayMatch(const PitchOptions& pitchOptions, const MatchOptions& opti
 namespace {
 
 struct TeamFigures {
-    int falls = 0;
+    int falls = 0, freeKicksAgainst = 0;
     double lyingTotalSec = 0, lyingLongestSec = 0;
     int longestUnum = 0;
 };
 
 TeamFigures FiguresOf(const Tally& tally, TeamSide side) {
     TeamFigures f;
+    f.freeKicksAgainst = tally.FreeKicksFor(side == TeamSide::Left ? TeamSide::Right : TeamSide::Left);
     for (const RobotTally& r : tally.Robots()) {
         if (r.side != side) continue;
         f.falls += r.falls;
@@ -207,9 +208,10 @@ std::vector<std::string> ReportLines(const MatchResult& r, const MatchOptions& o
     lines.push_back(r.tally.Goals().empty() ? "GOALS none" : goals);
     for (const TeamSide side : {TeamSide::Left, TeamSide::Right}) {
         const TeamFigures f = FiguresOf(r.tally, side);
-        lines.push_back(Line("FALLS %s falls=%d lying_total=%.1fs lying_longest=%.1fs (player %d)",
+        lines.push_back(Line("FALLS %s falls=%d lying_total=%.1fs lying_longest=%.1fs (player %d) "
+                             "free_kicks_against=%d",
                              (side == TeamSide::Left ? o.left : o.right).name.c_str(), f.falls, f.lyingTotalSec,
-                             f.lyingLongestSec, f.longestUnum));
+                             f.lyingLongestSec, f.longestUnum, f.freeKicksAgainst));
     }
     const double inLeft = r.tally.BallInLeftHalfSec(), inRight = r.tally.BallInRightHalfSec();
     const double all = inLeft + inRight > 0 ? inLeft + inRight : 1;

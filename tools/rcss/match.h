@@ -45,6 +45,9 @@ struct MatchResult {
     bool Ok() const { return error.empty(); }
 };
 
+// Starts a team's players one at a time, each once the server has answered the last.
+void StartTeam(Pitch& pitch, const TeamSpec& team);
+
 MatchResult PlayMatch(const PitchOptions& pitchOptions, const MatchOptions& options);
 
 // printf into a string of up to 1 KB: one line of a report.

@@ -11,6 +11,17 @@ constexpr double kStandingAboveUpZ = 0.7;  // hysteresis: a wobble at the thresh
 
 }  // namespace
 
+bool IsFreeKickFor(const std::string& playMode, TeamSide side) {
+    const std::string to = side == TeamSide::Left ? "free_kick_left" : "free_kick_right";
+    return playMode == to || playMode == "direct_" + to;
+}
+
+int Tally::Falls(TeamSide side) const {
+    int falls = 0;
+    for (const RobotTally& t : robots_) falls += t.side == side ? t.falls : 0;
+    return falls;
+}
+
 RobotTally& Tally::Entry(const RobotTruth& robot) {
     for (RobotTally& t : robots_)
         if (t.side == robot.side && t.unum == robot.unum) return t;
@@ -33,6 +44,11 @@ void Tally::Add(const GroundTruth& truth) {
     (truth.ballX < 0 ? ballLeftSec_ : ballRightSec_) += dt;
     for (; scoreLeft_ < truth.scoreLeft; ++scoreLeft_) goals_.push_back({TeamSide::Left, now});
     for (; scoreRight_ < truth.scoreRight; ++scoreRight_) goals_.push_back({TeamSide::Right, now});
+    if (truth.playMode != playMode_) {
+        playMode_ = truth.playMode;
+        freeKicksLeft_ += IsFreeKickFor(playMode_, TeamSide::Left) ? 1 : 0;
+        freeKicksRight_ += IsFreeKickFor(playMode_, TeamSide::Right) ? 1 : 0;
+    }
     for (const RobotTruth& robot : truth.robots) {
         if (robot.unum <= 0) continue;
         RobotTally& t = Entry(robot);

@@ -1,6 +1,6 @@
 // What a stretch of play amounted to, from ground truth alone: goals with their times,
-// falls and time lying per robot (up-vector z below 0.5, standing again above 0.7), and
-// where the ball was. Fed by the monitor's watcher; no globals.
+// falls and time lying per robot (up-vector z below 0.5, standing again above 0.7), free
+// kicks awarded, and where the ball was. Fed by the monitor's watcher; no globals.
 #pragma once
 #include <string>
 #include <vector>
@@ -23,6 +23,9 @@ struct Goal {
     double gameTimeSec;
 };
 
+// True for the referee's free kicks (plain or direct) awarded to that side.
+bool IsFreeKickFor(const std::string& playMode, TeamSide side);
+
 class Tally {
 public:
     void Add(const GroundTruth& truth);
@@ -31,6 +34,8 @@ public:
     const std::vector<RobotTally>& Robots() const { return robots_; }
     const std::vector<Goal>& Goals() const { return goals_; }
     const RobotTally* Find(TeamSide side, int unum) const;
+    int Falls(TeamSide side) const;  // of all its robots
+    int FreeKicksFor(TeamSide side) const { return side == TeamSide::Left ? freeKicksLeft_ : freeKicksRight_; }
     // Game seconds the ball spent in the left team's half (x < 0) and in the right one.
     double BallInLeftHalfSec() const { return ballLeftSec_; }
     double BallInRightHalfSec() const { return ballRightSec_; }
@@ -41,6 +46,8 @@ private:
     std::vector<RobotTally> robots_;
     std::vector<Goal> goals_;
     int scoreLeft_ = 0, scoreRight_ = 0;
+    std::string playMode_;
+    int freeKicksLeft_ = 0, freeKicksRight_ = 0;
     double lastTime_ = -1;
     double ballLeftSec_ = 0, ballRightSec_ = 0;
 };

@@ -1,0 +1,165 @@
+// The league's rules on our set pieces, on the real server: the referee gives no free kick
+// against the side whose taker plays the ball (kick-offs, kick-in, corner), and a free kick
+// called in the middle of play does not topple the teams. Each check prints its wall time.
+#include <chrono>
+#include <cmath>
+
+#include "realserver/realserver.h"
+
+namespace realserver {
+namespace {
+
+constexpr double kWatchSetPieceSec = 15;  // game time from the call: approach, kick, the ball played on
+constexpr double kFreeKickSec = 8;
+// Legs left to the last cycle's speeds felled 8 and 7 robots in these 8 s; with the mode
+// handled, five runs lost 3 to 8 of the 22 (open play: collisions at the ball, the kicker on
+// its back, stumbles on the way).
+constexpr int kMostFalls = 10;
+// Issue 24 still has the second touch of our set pieces to mend: the kick's wind-up touches
+// the ball now and then at kick-offs (2 free kicks against us in 12), and our kick-in and
+// corner brought one 0.08 to 0.24 s after play on in 5 of 6 tries; set to 0 once it holds.
+constexpr int kSetPieceTouchIssue = 24;
+
+class Rules : public RealServer {
+protected:
+    void SetUp() override {
+        RealServer::SetUp();
+        began_ = std::chrono::steady_clock::now();
+    }
+    void TearDown() override {
+        RealServer::TearDown();
+        std::printf("check took %.0f s of wall time\n",
+                    std::chrono::duration<double>(std::chrono::steady_clock::now() - began_).count());
+    }
+    void Player(const char* program, const std::string& team, TeamSide side, int unum) {
+        pitch_.Launch(program, {"--teamname=" + team, "--unum=" + std::to_string(unum)}, team + std::to_string(unum));
+        ASSERT_TRUE(pitch_.WaitForAnswers(pitch_.Processes().size()));
+        ASSERT_TRUE(pitch_.WaitForRobot(side, unum));
+    }
+    // Wall time standing in a mode whose clock does not run (BeforeKickOff).
+    void Messages(long count) {
+        const long until = pitch_.monitor().Truth().message + count;
+        pitch_.monitor().WaitFor([until](const rcss::GroundTruth& t) { return t.message >= until; }, 30);
+    }
+
+    // What happened after a set piece of ours was called: when play began, and when (if) the
+    // referee gave a free kick against us; falls of both teams meanwhile.
+    struct Outcome {
+        double playOnAfterSec = -1, freeKickAfterSec = -1, ballTravelM = 0, ballX = 0, ballY = 0;
+        int fallsLeft = 0, fallsRight = 0;
+        std::string fallen;  // side and number of each robot that fell
+        std::string Text() const {
+            return Line("ball at %.1f, %.1f; play on %s, free kick against us %s, ball moved %.1f m, falls ours %d, "
+                        "theirs %d:%s",
+                        ballX, ballY, playOnAfterSec < 0 ? "never" : Line("after %.2f s", playOnAfterSec).c_str(),
+                        freeKickAfterSec < 0 ? "none" : Line("%.2f s after play on", freeKickAfterSec).c_str(),
+                        ballTravelM, fallsLeft, fallsRight, fallen.c_str());
+        }
+    };
+    // From the moment the server shows the mode just called, for that much game time or until
+    // a free kick against us.
+    Outcome Watch(const std::string& calledMode, double forGameSec) {
+        pitch_.monitor().WaitFor([&](const rcss::GroundTruth& t) { return t.playMode == calledMode; }, 10);
+        const double untilGameSec = pitch_.monitor().Truth().gameTime + forGameSec;
+        Outcome o;
+        rcss::Tally window;
+        PlayUntil(0.1);  // the placements called with the mode show
+        const rcss::GroundTruth start = pitch_.monitor().Truth();
+        window.Add(start);  // who already lies counts before the window
+        o.ballX = start.ballX, o.ballY = start.ballY;
+        double playOnAt = -1;
+        pitch_.monitor().WaitFor(
+            [&](const rcss::GroundTruth& t) {
+                window.Add(t);
+                o.ballTravelM = std::max(o.ballTravelM, std::hypot(t.ballX - start.ballX, t.ballY - start.ballY));
+                if (playOnAt < 0 && t.playMode == "PlayOn")
+                    playOnAt = t.gameTime, o.playOnAfterSec = t.gameTime - start.gameTime;
+                if (rcss::IsFreeKickFor(t.playMode, TeamSide::Right))
+                    o.freeKickAfterSec = playOnAt < 0 ? 0 : t.gameTime - playOnAt;
+                return o.freeKickAfterSec >= 0 || t.gameTime >= untilGameSec;
+            },
+            (untilGameSec - start.gameTime) * 4 + 30);
+        rcss::Tally before;
+        before.Add(start);
+        for (const rcss::RobotTally& r : window.Robots()) {
+            const rcss::RobotTally* was = before.Find(r.side, r.unum);
+            const int falls = r.falls - (was ? was->falls : 0);
+            (r.side == TeamSide::Left ? o.fallsLeft : o.fallsRight) += falls;
+            if (falls > 0) o.fallen += Line(" %s %d", r.side == TeamSide::Left ? "ours" : "theirs", r.unum);
+        }
+        return o;
+    }
+
+    std::chrono::steady_clock::time_point began_;
+};
+
+// The taker's beam spot changes with each ten seconds of game time: three kick-offs in three
+// such stretches try each spot once. Then a free kick of ours in open play, both teams on it.
+TEST_F(Rules, ThreeKickOffsAndAFreeKickMidGameWithBothTeams) {
+    rcss::StartTeam(pitch_, {"Main", CORVANE_AGENT_PATH, ""});
+    ASSERT_TRUE(pitch_.WaitForRobot(TeamSide::Left, 1));
+    rcss::StartTeam(pitch_, {"Alt", CORVANE_AGENT_ALT_PATH, ""});
+    ASSERT_TRUE(pitch_.monitor().WaitFor([](const rcss::GroundTruth& t) { return t.robots.size() >= 22; }, 90));
+    int fouls = 0;
+    std::string runs;
+    for (int k = 0; k < 3; ++k) {
+        if (k > 0) PlayUntil(10.0 * k + 0.2 - pitch_.monitor().Truth().gameTime);
+        pitch_.monitor().SetPlayMode("BeforeKickOff");
+        pitch_.monitor().PlaceBall(0, 0);
+        Messages(75);  // the beams taken and three seconds to stand still after them
+        pitch_.monitor().KickOff(TeamSide::Left);
+        const Outcome o = Watch("KickOff_Left", 10.0 * (k + 1) + 0.2 - pitch_.monitor().Truth().gameTime);
+        fouls += o.freeKickAfterSec >= 0 ? 1 : 0;
+        runs += Line("; kick-off %d: %s", k + 1, o.Text().c_str());
+    }
+    Judge(fouls == 0, Line("free kicks against the kicking side in 3 kick-offs: %d%s", fouls, runs.c_str()),
+          kSetPieceTouchIssue);
+
+    pitch_.monitor().SetPlayMode("PlayOn");
+    PlayUntil(2);
+    pitch_.monitor().PlaceBall(-4, 4);
+    pitch_.monitor().SetPlayMode("free_kick_left");
+    const Outcome o = Watch("free_kick_left", kFreeKickSec);
+    Judge(o.fallsLeft + o.fallsRight <= kMostFalls,
+          Line("our free kick called mid-game, %.0f s, at most %d falls: %s", kFreeKickSec, kMostFalls,
+               o.Text().c_str()));
+}
+
+// Our taker a metre from the ball, a team-mate and an opponent some metres off; the taker
+// comes round the ball to face the goal, kicks, and must leave the ball to the others.
+TEST_F(Rules, OurKickInAndCornerBringNoFreeKickAgainstUs) {
+    Player(CORVANE_AGENT_PATH, "Main", TeamSide::Left, 7);
+    Player(CORVANE_AGENT_PATH, "Main", TeamSide::Left, 8);
+    Player(CORVANE_AGENT_ALT_PATH, "Alt", TeamSide::Right, 6);
+    Begin({7, 8});
+    // The referee holds a set piece's ball on the spot where the ball last left the field: the
+    // ball is rolled out there first, then the mode is made ours. The taker faces the goal
+    // roughly already, since behind the ball on the line from the goal lies outside the field.
+    struct SetPiece {
+        const char* name;
+        const char* mode;
+        double outX, outY, rollVx, rollVy, takerX, takerY, takerDeg, mateX, mateY, oppX, oppY;
+        int expectedFailIssue;
+    };
+    // The corner first: the referee's spot of a later set piece would stay where the first
+    // one's foul left the ball.
+    const SetPiece pieces[] = {
+        {"corner", "corner_kick_left", 14.6, 9.8, 0, 1.5, 14.55, 10.45, -85, 10, 5, 12.5, 4, kSetPieceTouchIssue},
+        {"kick-in", "KickIn_Left", 1, -9.8, 0, -1.5, 0.3, -9.7, 35, -3, -6, 4, -6, kSetPieceTouchIssue}};
+    for (const SetPiece& p : pieces) {
+        rcss::Monitor& m = pitch_.monitor();
+        m.SetPlayMode("PlayOn");
+        m.WaitFor([](const rcss::GroundTruth& t) { return t.playMode == "PlayOn"; }, 10);
+        m.PlaceRobot(TeamSide::Left, 8, p.mateX, p.mateY, 0);
+        m.PlaceRobot(TeamSide::Right, 6, p.oppX, p.oppY, 180);
+        m.PlaceBall(p.outX, p.outY, p.rollVx, p.rollVy, 0);
+        PlayUntil(1);
+        m.SetPlayMode(p.mode);
+        m.PlaceRobot(TeamSide::Left, 7, p.takerX, p.takerY, p.takerDeg);
+        const Outcome o = Watch(p.mode, kWatchSetPieceSec);
+        Judge(o.freeKickAfterSec < 0, Line("our %s: %s", p.name, o.Text().c_str()), p.expectedFailIssue);
+    }
+}
+
+}  // namespace
+}  // namespace realserver
