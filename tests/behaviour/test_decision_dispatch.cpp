@@ -19,7 +19,7 @@ std::string BeamText(const char* x, const char* y, const char* rot) {
 // The league's server keeps driving a joint at its last speed: a mode nobody plans for
 // still closes the stride under way, stands and looks round, whoever is nearest.
 TEST_F(Dispatch, ModesWithoutHandlerCloseTheStrideAndStand) {
-    const TPlayMode unplanned[] = {PM_OffsideUs, PM_OffsideOpp, PM_GameOver, PM_None, static_cast<TPlayMode>(40)};
+    const TPlayMode unplanned[] = {PM_OffsideUs, PM_OffsideOpp, PM_GameOver, PM_None};
     for (TPlayMode mode : unplanned) {
         for (int nearest : {5, 3}) {
             SetUp();
