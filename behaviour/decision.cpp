@@ -21,7 +21,6 @@ struct BeamSpot {
 };
 
 constexpr int kMaxUnum = 11;
-constexpr int kTakerUnum = 9;  // stands at the ball for our kick-off
 
 // Indexed by uniform number; entry 0 is the place of every number without one. The
 // taker's entry is unused: its place depends on the game time (kTakerSpots).
@@ -85,7 +84,7 @@ int TakerRow() {
 }
 
 Vector KickOffSpot(const BeamSpot (&takerSpots)[4]) {
-    if (wm.m_iUnum == kTakerUnum) return ToBeam(takerSpots[TakerRow()]);
+    if (wm.m_iUnum == Decision::kKickOffTakerUnum) return ToBeam(takerSpots[TakerRow()]);
     return ToBeam(kKickOffSpots[KnownUnum(wm.m_iUnum) ? wm.m_iUnum : 0]);
 }
 

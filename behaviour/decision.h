@@ -40,6 +40,8 @@ public:
     void CatchBall();
     // This player is the one its side sends to the ball (never while its number is unknown).
     static bool IsNearestToBall();
+    // Stands at the ball for our kick-off and takes it.
+    static constexpr int kKickOffTakerUnum = 9;
     // The team-mate that plays the ball: the nearest, unless it took our last set piece and
     // nobody else has played the ball since; then the next nearest. 0: nobody known.
     static int BallCarrierNum();

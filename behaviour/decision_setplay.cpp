@@ -57,7 +57,6 @@ constexpr double kBesideBallM = 0.6;
 // it can nudge a ball lying close: on the league's server that nudge is the first touch,
 // and the swing would be the second.
 constexpr long kBigKickSwingFromCycle = 71;
-constexpr int kKickOffTakerUnum = 9;
 constexpr int kGoalKickTakerUnum = 1;
 
 const Vector kGoalKickOppSpot7(12, 4, 0);
@@ -224,7 +223,7 @@ void KickerSteps(Decision::SetPieceState& st) {
 // Who takes the set piece of this mode; 0 when it is none of ours.
 int SetPieceTakerNum(TPlayMode mode) {
     switch (mode) {
-        case PM_KickOffUs: return kKickOffTakerUnum;
+        case PM_KickOffUs: return Decision::kKickOffTakerUnum;
         case PM_GoalKickUs: return kGoalKickTakerUnum;
         case PM_KickInUs:
         case PM_CornerKickUs:
