@@ -50,7 +50,7 @@ int Length(std::string_view s) {
 
 // Texts of the anchors A_BALL .. A_FRP_RF, in that order.
 constexpr const char* kSectionAnchor[A_PART - A_BALL] = {
-    "(B (pol", "(time (now ", "(GS ", "(GYR (n ", "(ACC (n ", "(See ", "(unum ",
+    "(B (pol", "(time (now ", "(GS ", "(GYR (n ", "(ACC (n ", "(See", "(unum ",
     "(hear ", "(P (team ", "(L (pol", "(FRP (n lf)", "(FRP (n rf)"};
 
 struct BodyPart {

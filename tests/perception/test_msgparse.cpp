@@ -117,6 +117,10 @@ TEST(MsgParseVision, BallAndFlagsFollowTheVisionBlock) {
     EXPECT_DOUBLE_EQ(p.m_PolBallPos.PolPos.Px, 3.03);
     EXPECT_FALSE(p.m_PolFlagPos[F_G1R].bCanSee);
     EXPECT_TRUE(p.m_PolFlagPos[F_F2L].bCanSee);
+
+    p.Parse(kHead + "(See)");  // the server's vision with nothing in view
+    EXPECT_TRUE(p.m_bThisCycleHaveSeeInfo);
+    EXPECT_FALSE(p.m_PolFlagPos[F_F2L].bCanSee);
 }
 
 TEST(MsgParseVision, PlayerEntries) {
