@@ -1,16 +1,11 @@
 // The practice match's cycle: accept, advance the world (ball, contacts, referee, pushes),
 // send every agent its message, then wait for and apply every answer.
-#include <arpa/inet.h>
 #include <cmath>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
 
-#include "practice_server/framing.h"
-#include "simkit/loopback.h"
 #include "practice_server/match_state.h"
+#include "simkit/loopback.h"
 
 namespace practice {
 
