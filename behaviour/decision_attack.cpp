@@ -16,7 +16,7 @@ constexpr double kShotLaneHalfWidth = 0.32;
 constexpr double kClearLaneHalfWidth = 0.8;
 // An opponent this close to the ball contests it: no time to line up a clearance.
 constexpr double kContestedBallDist = 1.2;
-constexpr double kHalfPiRad = 1.5707963267948966;
+constexpr double kHalfPiRad = kFullPi / 2;
 
 // Direction of the line as the single-argument arctangent gives it, radians. A vertical
 // line gets +-pi/2 and coinciding points 0 instead of a division by zero (whose 0/0 would

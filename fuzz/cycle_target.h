@@ -6,7 +6,6 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <arpa/inet.h>
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
@@ -25,6 +24,8 @@
 #include "perception/msgparse.h"
 #include "runtime/connection.h"
 #include "runtime/corvane.h"
+#include "runtime/framing.h"
+#include "runtime/playmode.h"
 #include "worldmodel/worldmodel.h"
 
 namespace fuzzcycle {
@@ -33,23 +34,6 @@ constexpr int kPlayModes = PM_None + 1;
 constexpr int kRoles = PR_RightForward + 1;
 constexpr size_t kHeaderBytes = 4;
 constexpr int kMaxCycles = 12;  // enough for state machines to move, cheap enough per run
-
-// The server's play-mode text for a mode of this side, own side on the left and on the right.
-struct ModeText {
-    const char* left;
-    const char* right;
-};
-const ModeText kModeText[kPlayModes] = {
-    {"BeforeKickOff", "BeforeKickOff"}, {"KickOff_Left", "KickOff_Right"},
-    {"KickOff_Right", "KickOff_Left"}, {"PlayOn", "PlayOn"},
-    {"KickIn_Left", "KickIn_Right"}, {"KickIn_Right", "KickIn_Left"},
-    {"corner_kick_left", "corner_kick_right"}, {"corner_kick_right", "corner_kick_left"},
-    {"goal_kick_left", "goal_kick_right"}, {"goal_kick_right", "goal_kick_left"},
-    {"offside_left", "offside_right"}, {"offside_right", "offside_left"},
-    {"GameOver", "GameOver"}, {"Goal_Left", "Goal_Right"}, {"Goal_Right", "Goal_Left"},
-    {"free_kick_left", "free_kick_right"}, {"free_kick_right", "free_kick_left"},
-    {"no_such_mode", "no_such_mode"},
-};
 
 const char* const kEffector[kJointCount] = {
     "he1", "he2", "lae1", "rae1", "lae2", "rae2", "lae3", "rae3", "lae4", "rae4",
@@ -137,11 +121,11 @@ struct Wire {
         Require(fcntl(peer, F_SETFL, O_NONBLOCK) == 0);
     }
     void Send(const char* text, size_t size) {
-        const uint32_t length = htonl(static_cast<uint32_t>(size));
-        Require(write(peer, &length, 4) == 4);
+        static std::string frame;
+        AssignFrame(frame, std::string_view(text, size));
         size_t sent = 0;
-        while (sent < size) {
-            const ssize_t n = write(peer, text + sent, size - sent);
+        while (sent < frame.size()) {
+            const ssize_t n = write(peer, frame.data() + sent, frame.size() - sent);
             Require(n > 0);
             sent += static_cast<size_t>(n);
         }
@@ -153,17 +137,13 @@ struct Wire {
         ssize_t n;
         while ((n = read(peer, chunk, sizeof(chunk))) > 0) pending.append(chunk, n);
         Require(n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK));
-        while (pending.size() >= 4) {
-            uint32_t length;
-            std::memcpy(&length, pending.data(), 4);
-            length = ntohl(length);
-            Require(pending.size() >= 4 + length);
-            const std::string frame = pending.substr(4, length);
-            pending.erase(0, 4 + length);
+        std::string frame;
+        while (TakeFrame(pending, frame) == FrameResult::Ready) {
             if (frame.compare(0, 6, "(init ") == 0) continue;
             if (frame.compare(0, 6, "(beam ") == 0) CheckBeam(frame);
             else CheckEffectorText(frame);
         }
+        Require(pending.size() < kFramePrefixBytes);  // the agent writes whole frames only
     }
 };
 
@@ -174,8 +154,10 @@ inline void StartAgent(const Header& h) {
     decision.bPenaltyKeeper = h.penaltyKeeper;
 }
 
+// The server's word for the chosen mode; PM_None stands for a word the agent does not know.
 inline const char* ModeTextFor(const Header& h) {
-    return h.left ? kModeText[h.mode].left : kModeText[h.mode].right;
+    const char* word = WordForPlayMode(h.mode, h.left);
+    return word ? word : "no_such_mode";
 }
 
 // Runs between the world-model update and the decision, as the cycle loop would.

@@ -5,6 +5,18 @@
 // Degree-radian conversion of the field geometry; other code compares against angles
 // computed with this value, so it is deliberately not full-precision pi.
 constexpr double kGeometryPi = 3.1415926;
+// Full-precision pi, for the simulated world of the tools and for ground truth.
+constexpr double kFullPi = 3.14159265358979323846;
+
+// The league's pitch, metres: touchlines at y = +-kHalfFieldWidthM, goal lines at
+// x = +-kHalfFieldLengthM, the goal posts kGoalWidthM apart and kGoalHeightM high.
+constexpr double kFieldLengthM = 30.0;
+constexpr double kFieldWidthM = 20.0;
+constexpr double kGoalWidthM = 2.1;
+constexpr double kGoalHeightM = 0.8;
+constexpr double kHalfFieldLengthM = kFieldLengthM / 2;
+constexpr double kHalfFieldWidthM = kFieldWidthM / 2;
+constexpr double kGoalPostYM = kGoalWidthM / 2;
 
 // Brings an angle in degrees into [-180, 180]; the bounds themselves stay put. A huge
 // value is first reduced with fmod and a non-finite one is returned unchanged, so the

@@ -13,7 +13,7 @@ using salt::Vector3f;
 
 namespace {
 
-constexpr float kPi = 3.14159265358979f;
+constexpr float kPi = static_cast<float>(kFullPi);
 
 // A leg stretched to exactly A + B must be refused, but in float its knee cosine lands
 // a few units of the last place either side of 1; this margin (a knee of about 0.08

@@ -2,6 +2,8 @@
 // diagnostics go to standard output.
 #include "runtime/connection.h"
 
+#include "runtime/framing.h"
+
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
@@ -47,9 +49,7 @@ bool Connection::Connect() {
 }
 
 bool Connection::SendMsg(const std::string& msg) {
-    const uint32_t len = htonl(static_cast<uint32_t>(msg.size()));
-    mSendFrame.assign(reinterpret_cast<const char*>(&len), 4);
-    mSendFrame.append(msg);
+    AssignFrame(mSendFrame, msg);
     size_t sent = 0;
     while (sent < mSendFrame.size()) {
         // MSG_NOSIGNAL: a server that has gone away must not kill the agent by SIGPIPE.
@@ -103,17 +103,15 @@ bool Connection::ReadFully(char* dst, size_t n, const char* failText) {
 
 bool Connection::ReceiveMsg() {
     std::memset(mBuffer, 0, sizeof(mBuffer));
-    if (!ReadFully(mBuffer, 4, " ReadCError! ")) return false;
-    uint32_t netLen;
-    std::memcpy(&netLen, mBuffer, 4);
-    const uint32_t length = ntohl(netLen);
+    if (!ReadFully(mBuffer, kFramePrefixBytes, " ReadCError! ")) return false;
+    const uint32_t length = FrameLength(mBuffer);
     // Compared without adding to the length, so no prefix can wrap past the check.
     if (length > static_cast<uint32_t>(kBufferSize - 5)) {
         std::cout << "too long message; aborting" << std::endl;
         return false;
     }
-    if (!ReadFully(mBuffer + 4, length, " ReadError! ")) return false;
-    mBuffer[4 + length] = '\0';
+    if (!ReadFully(mBuffer + kFramePrefixBytes, length, " ReadError! ")) return false;
+    mBuffer[kFramePrefixBytes + length] = '\0';
     return true;
 }
 

@@ -5,6 +5,7 @@
 
 #include "motion/nao.h"
 #include "runtime/corvane.h"
+#include "runtime/playmode.h"
 #include "worldmodel/worldmodel.h"
 
 void WorldModel::UpdateAll() {
@@ -100,55 +101,10 @@ void WorldModel::UpdateBasicInfo() {
     m_bCanSeeBall = IsSeen(parse.m_PolBallPos);
 }
 
-namespace {
+void WorldModel::UpdatePlayModel() { PlayState = PlayModeFromWord(m_sPlayMode, m_bIsLeft); }
 
-struct SidedPlayMode {
-    const char* sOwnLeft;  // the server's name when this team plays on the left
-    const char* sOwnRight;
-    TPlayMode mode;
-};
-
-const SidedPlayMode kSidedPlayModes[] = {
-    {"KickIn_Left", "KickIn_Right", PM_KickInUs},
-    {"KickIn_Right", "KickIn_Left", PM_KickInOpp},
-    {"KickOff_Left", "KickOff_Right", PM_KickOffUs},
-    {"KickOff_Right", "KickOff_Left", PM_KickOffOpp},
-    {"corner_kick_left", "corner_kick_right", PM_CornerKickUs},
-    {"corner_kick_right", "corner_kick_left", PM_CornerKickOpp},
-    {"goal_kick_left", "goal_kick_right", PM_GoalKickUs},
-    {"goal_kick_right", "goal_kick_left", PM_GoalKickOpp},
-    {"free_kick_left", "free_kick_right", PM_FreeKickUs},
-    {"free_kick_right", "free_kick_left", PM_FreeKickOpp},
-    // The league's server also gives direct free kicks, taken as the indirect ones are.
-    {"direct_free_kick_left", "direct_free_kick_right", PM_FreeKickUs},
-    {"direct_free_kick_right", "direct_free_kick_left", PM_FreeKickOpp},
-    // Pass mode only keeps the opponents away from the passing side's player: open play.
-    {"pass_left", "pass_right", PM_PlayOn},
-    {"pass_right", "pass_left", PM_PlayOn},
-    {"offside_left", "offside_right", PM_OffsideUs},
-    {"offside_right", "offside_left", PM_OffsideOpp},
-    {"Goal_Left", "Goal_Right", PM_GoalUs},
-    {"Goal_Right", "Goal_Left", PM_GoalOpp},
-};
-
-}  // namespace
-
-void WorldModel::UpdatePlayModel() {
-    PlayState = PM_None;
-    if (m_sPlayMode == "PlayOn") PlayState = PM_PlayOn;
-    else if (m_sPlayMode == "BeforeKickOff") PlayState = PM_BeforeKickOff;
-    else if (m_sPlayMode == "GameOver") PlayState = PM_GameOver;
-    if (PlayState != PM_None) return;
-    for (const SidedPlayMode& entry : kSidedPlayModes) {
-        if (m_sPlayMode == (m_bIsLeft ? entry.sOwnLeft : entry.sOwnRight)) {
-            PlayState = entry.mode;
-            return;
-        }
-    }
-}
-
-bool WorldModel::IsGoalUs() const { return m_sPlayMode == (m_bIsLeft ? "Goal_Left" : "Goal_Right"); }
-bool WorldModel::IsGoalOpp() const { return m_sPlayMode == (m_bIsLeft ? "Goal_Right" : "Goal_Left"); }
+bool WorldModel::IsGoalUs() const { return m_sPlayMode == WordForPlayMode(PM_GoalUs, m_bIsLeft); }
+bool WorldModel::IsGoalOpp() const { return m_sPlayMode == WordForPlayMode(PM_GoalOpp, m_bIsLeft); }
 
 // A goal play mode lasts several cycles; it counts once until another mode comes.
 void WorldModel::UpdateScore() {

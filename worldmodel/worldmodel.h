@@ -220,10 +220,10 @@ public:
     cPosKF filter;         // ball position
     cPosKF filterSelfPos;  // own position
 
-    double m_dFieldLength = 30.0;
-    double m_dFieldWidth = 20.0;
-    double m_dGoalWidth = 2.1;
-    double m_dGoalHeight = 0.8;
+    double m_dFieldLength = kFieldLengthM;
+    double m_dFieldWidth = kFieldWidthM;
+    double m_dGoalWidth = kGoalWidthM;
+    double m_dGoalHeight = kGoalHeightM;
     double m_dBallRadius = 0.042;
     Vector m_vOppGoalLPos;
     Vector m_vOppGoalRPos;

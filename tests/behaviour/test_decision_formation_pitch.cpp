@@ -14,6 +14,7 @@
 #include "practice_server/practice.h"
 #include "runtime/corvane.h"
 #include "support/practice_player.h"
+#include "support/quiet_match.h"
 
 namespace {
 
@@ -50,11 +51,7 @@ bool InOwnPenaltyArea(const Vector& v) { return v.Vx < -15 + 3.3 && std::fabs(v.
 // It is watched until kSettleCycles after it first comes within arriveM of that point.
 RunResult RunPlayer(int unum, PLAYER_ROLE role, Spot ball, Spot start, void (*decide)(),
                     Vector (*target)(), double arriveM) {
-    practice::Options options;
-    options.port = 0;
-    options.printEvents = false;
-    options.autoReferee = false;
-    practice::Match match(options);
+    practice::Match match(standin::QuietMatch());
     EXPECT_TRUE(match.Listen());
     practice::InProcessPlayer player(match, "Lefts", unum);
     for (int k = 0; k < 3; ++k) player.Cycle([] {});

@@ -14,6 +14,7 @@
 #include "runtime/corvane.h"
 #include "support/practice_player.h"
 #include "worldmodel/worldmodel.h"
+#include "support/quiet_match.h"
 
 namespace {
 
@@ -63,9 +64,7 @@ class OnThePitch : public testing::Test {
 protected:
     // A match with this one player standing at the pose, the ball placed, play on.
     void Start(double x, double y, double bodyDeg, double ballX, double ballY) {
-        practice::Options o;
-        o.port = 0;
-        o.autoReferee = false;
+        practice::Options o = standin::QuietMatch();
         o.seed = 7;
         match_ = std::make_unique<practice::Match>(o);
         ASSERT_TRUE(match_->Listen());

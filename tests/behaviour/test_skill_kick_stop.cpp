@@ -14,7 +14,7 @@ namespace {
 // Ground-frame forward position of the foot farther ahead, from the torso's odometry and
 // the ankles in the torso frame.
 double LeadingFootM(const walktest::ClosedLoop& loop) {
-    const standin::Ankles a = standin::LegKinematics(salt::Matrix(), loop.robot.AnglesDeg());
+    const simkit::Ankles a = simkit::LegKinematics(salt::Matrix(), loop.robot.AnglesDeg());
     const double h = loop.odometry.headingDeg * 3.1415926 / 180.0;
     auto forward = [&](const salt::Matrix& ankle) {
         const salt::Vector3f p = ankle.Pos();

@@ -9,6 +9,7 @@
 
 #include "support/practice_player.h"
 #include "practice_server/practice.h"
+#include "support/quiet_match.h"
 
 namespace pitch {
 
@@ -22,13 +23,7 @@ struct Track {
     bool done = false;
 };
 
-inline practice::Options QuietMatch() {
-    practice::Options o;
-    o.port = 0;
-    o.autoReferee = false;
-    o.printEvents = false;
-    return o;
-}
+using standin::QuietMatch;
 
 inline void Stand() { Lip.Prepare(0, false); }
 

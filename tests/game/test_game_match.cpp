@@ -14,6 +14,7 @@
 
 #include "practice_server/practice.h"
 #include "support/agent_process.h"
+#include "support/quiet_match.h"
 
 namespace {
 
@@ -212,12 +213,10 @@ int Touches(const practice::Match& match, const std::string& team) {
 
 TEST(Game, AgentAgainstAgentAltElevenEach) {
     const double seconds = EnvOr("CORVANE_GAME_SECONDS", 60);
-    practice::Options options;
-    options.port = 0;
+    practice::Options options = standin::QuietMatch(false);
     options.seed = 7;
     options.gameLengthSec = seconds + 60;
     options.cycleTimeoutSec = 10;
-    options.printEvents = false;
     practice::Match match(options);
     ASSERT_TRUE(match.Listen());
     std::vector<int> all;
@@ -311,13 +310,11 @@ struct TryResult {
 };
 
 TryResult PenaltyTry(uint64_t seed, double limitSec) {
-    practice::Options options;
-    options.port = 0;
+    practice::Options options = standin::QuietMatch(false);
     options.seed = seed;
     options.visionNoise = true;
     options.kickOffAtSec = 2;
     options.gameLengthSec = limitSec + 10;
-    options.printEvents = false;
     practice::Match match(options);
     TryResult result;
     if (!match.Listen()) return result;

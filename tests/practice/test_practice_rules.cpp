@@ -9,6 +9,7 @@
 
 #include "practice/raw_agent.h"
 #include "practice_server/practice.h"
+#include "support/quiet_match.h"
 
 namespace {
 
@@ -16,9 +17,7 @@ using practice::Side;
 using practice_test::RawAgent;
 
 practice::Options Quiet() {
-    practice::Options o;
-    o.port = 0;
-    o.printEvents = false;
+    practice::Options o = standin::QuietMatch(false);
     o.kickOffAtSec = 100.0;
     return o;
 }
@@ -89,8 +88,8 @@ TEST(PracticeJoining, BadFramesCloseOnlyTheirConnection) {
     const int control = squad.Join("Alpha", 4);
     squad.Cycles(2);
     squad.Cycle({"", "(lle1 0.5", "", "(say a\x01)"});
-    const uint32_t huge = htonl(1u << 20);
-    squad.agents[size_t(oversized)]->SendRaw(std::string(reinterpret_cast<const char*>(&huge), 4) + "(lle1 ");
+    const std::string announcesOneMebibyte("\x00\x10\x00\x00", 4);
+    squad.agents[size_t(oversized)]->SendRaw(announcesOneMebibyte + "(lle1 ");
     squad.Cycles(2);
     EXPECT_TRUE(squad.agents[size_t(unbalanced)]->ClosedByServer());
     EXPECT_TRUE(squad.agents[size_t(oversized)]->ClosedByServer());
@@ -239,6 +238,13 @@ TEST(PracticeReferee, BeamsOnlyBeforeKickOffAndAfterGoalsInTheOwnHalf) {
     squad.agents[size_t(left)]->Send("(beam -7 -3 0)");
     squad.Cycle();
     EXPECT_NEAR(l->x, -7.0, 1e-9);
+    // A beam the pitch cannot carry out leaves the robot where it is.
+    for (const char* bad : {"(beam nan 1 0)", "(beam -5 inf 0)", "(beam -5 1)", "(beam -5 1 -nan)"}) {
+        squad.agents[size_t(left)]->Send(bad);
+        squad.Cycle();
+        EXPECT_NEAR(l->x, -7.0, 1e-9) << bad;
+        EXPECT_NEAR(l->y, -3.0, 1e-9) << bad;
+    }
 }
 
 // ---- hearing

@@ -11,15 +11,14 @@
 
 #include "practice_server/practice.h"
 #include "support/agent_process.h"
+#include "support/quiet_match.h"
 
 namespace {
 
 using practice::Side;
 
 TEST(PracticeScenario, ElevenAgainstElevenPlayOneMinuteAndEndCleanly) {
-    practice::Options o;
-    o.port = 0;
-    o.printEvents = false;
+    practice::Options o = standin::QuietMatch(false);
     o.cycleTimeoutSec = 10.0;
     practice::Match match(o);
     ASSERT_TRUE(match.Listen());

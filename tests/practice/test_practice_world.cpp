@@ -9,6 +9,7 @@
 #include "support/practice_player.h"
 #include "runtime/corvane.h"
 #include "worldmodel/worldmodel.h"
+#include "support/quiet_match.h"
 
 namespace {
 
@@ -61,11 +62,7 @@ struct Truth {
 
 // Localises one in-process player placed at the truth and returns its own position error.
 double LocalisationError(const Truth& truth, double& faceErrDeg) {
-    practice::Options options;
-    options.port = 0;
-    options.printEvents = false;
-    options.autoReferee = false;
-    practice::Match match(options);
+    practice::Match match(standin::QuietMatch());
     EXPECT_TRUE(match.Listen());
     // The left team is named first; a right-team robot needs a left team to exist.
     if (truth.side == practice::Side::Right) {

@@ -1,4 +1,4 @@
-// The motion_probe program against a closed-loop stand-in server: beams while waiting for
+// The motion_probe program in a closed loop on the practice pitch: beams while waiting for
 // kick-off, runs its motion once play is on, and ends with its summary line.
 #include <gtest/gtest.h>
 
@@ -13,7 +13,6 @@ namespace {
 
 using standin::AgentProcess;
 using standin::ClosedLoopServer;
-using standin::Server;
 
 struct Summary {
     char motion[64] = "";
@@ -36,12 +35,11 @@ bool HasLegClause(const std::string& command) {
 }
 
 struct ProbeRun {
-    Server server;
+    ClosedLoopServer loop;
     AgentProcess probe;
     explicit ProbeRun(std::vector<std::string> args)
-        : probe(CORVANE_PROBE_PATH, standin::WithPort(server.Port(), std::move(args))) {
-        EXPECT_TRUE(server.Accept());
-        EXPECT_TRUE(server.WaitForFrames(1));
+        : probe(CORVANE_PROBE_PATH, standin::WithPort(loop.Port(), std::move(args))) {
+        EXPECT_TRUE(loop.Accept());
     }
 };
 
@@ -49,19 +47,21 @@ struct ProbeRun {
 
 TEST(MotionProbe, BeamsBeforeKickOffThenWalksStopsAndSummarises) {
     ProbeRun run({"--teamname=Blue", "--unum=2", "--beam=-3,0,0", "--motion=walk_f", "--seconds=4", "--print-pose"});
-    ClosedLoopServer loop(run.server, 2);
+    ClosedLoopServer& loop = run.loop;
     int beams = 0;
     for (int i = 0; i < 50; ++i) {
         ASSERT_TRUE(loop.Cycle("BeforeKickOff"));
-        for (const std::string& b : loop.Beams()) EXPECT_EQ(b, "(beam -3 0 0)");
-        beams += static_cast<int>(loop.Beams().size());
+        beams += loop.BeamsLastCycle();
     }
     EXPECT_GE(beams, 10);
-    EXPECT_NEAR(loop.Pose().x, -3.0, 0.05);  // beamed, and standing still before kick-off
+    // Beamed to (-3, 0) facing the opponent goal, and standing still before kick-off.
+    EXPECT_NEAR(loop.Robot().x, -3.0, 0.05);
+    EXPECT_NEAR(loop.Robot().y, 0.0, 0.05);
+    EXPECT_NEAR(loop.Robot().bodyDeg, 0.0, 1.0);
 
     ASSERT_TRUE(loop.Cycle("PlayOn"));
     EXPECT_TRUE(HasLegClause(loop.LastCommand()));
-    EXPECT_TRUE(loop.Beams().empty());  // no beams once play is on
+    EXPECT_EQ(loop.BeamsLastCycle(), 0);  // no beams once play is on
     while (loop.Cycles() < 50 + 1500 && loop.Cycle("PlayOn")) {
     }
     EXPECT_EQ(run.probe.Wait(), 0);
@@ -79,25 +79,24 @@ TEST(MotionProbe, BeamsBeforeKickOffThenWalksStopsAndSummarises) {
     EXPECT_EQ(s.falls, 0);
     EXPECT_LE(s.ikFailures, 1);  // the forward start step reaches a few millimetres too far once
     // What localisation saw agrees with where the stand-in server moved the robot.
-    EXPECT_NEAR(-3.0 + s.distance, loop.Pose().x, 0.3);
+    EXPECT_NEAR(-3.0 + s.distance, loop.Robot().x, 0.3);
     // The estimate of the last cycle, as the developer option prints it.
     double serverSec = 0, gameSec = 0, x = 0, y = 0, bodyDeg = 0;
     int flags = -1;
     ASSERT_EQ(std::sscanf(out.c_str() + out.rfind("pose t="), "pose t=%lf game=%lf est=%lf,%lf,%lf flags=%d",
                           &serverSec, &gameSec, &x, &y, &bodyDeg, &flags), 6) << out;
-    EXPECT_NEAR(x, loop.Pose().x, 0.3);
-    EXPECT_NEAR(y, loop.Pose().y, 0.3);
+    EXPECT_NEAR(x, loop.Robot().x, 0.3);
+    EXPECT_NEAR(y, loop.Robot().y, 0.3);
     EXPECT_NEAR(bodyDeg, s.direction, 20.0);
 }
 
 TEST(MotionProbe, GetUpWaitsForTheFallAndEndsStanding) {
     ProbeRun run({"--teamname=Blue", "--unum=3", "--motion=getup"});
-    ClosedLoopServer loop(run.server, 3);
+    ClosedLoopServer& loop = run.loop;
     for (int i = 0; i < 20; ++i) ASSERT_TRUE(loop.Cycle("BeforeKickOff"));
     for (int i = 0; i < 40; ++i) ASSERT_TRUE(loop.Cycle("PlayOn"));  // standing: nothing to do
-    loop.gyroDegPerSec = {{-400.0, 0.0, 0.0}};  // tipping over backwards
+    loop.LayDown(true);
     for (int i = 0; i < 25; ++i) ASSERT_TRUE(loop.Cycle("PlayOn"));
-    loop.gyroDegPerSec = {{0.0, 0.0, 0.0}};
     while (loop.Cycles() < 85 + 600 && loop.Cycle("PlayOn")) {
     }
     EXPECT_EQ(run.probe.Wait(), 0);
@@ -113,7 +112,7 @@ TEST(MotionProbe, GetUpWaitsForTheFallAndEndsStanding) {
 
 TEST(MotionProbe, KickRunsOnceAndTheHelpNamesEveryMotion) {
     ProbeRun run({"--motion=KickLeft"});
-    ClosedLoopServer loop(run.server, 0);
+    ClosedLoopServer& loop = run.loop;
     for (int i = 0; i < 10; ++i) ASSERT_TRUE(loop.Cycle("BeforeKickOff"));
     while (loop.Cycles() < 300 && loop.Cycle("KickOff_Left")) {
     }

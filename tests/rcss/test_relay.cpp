@@ -8,9 +8,10 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include "practice_server/framing.h"
 #include "rcss/relay.h"
 #include "rcss/server.h"
+#include "runtime/framing.h"
+#include "simkit/loopback.h"
 
 namespace {
 
@@ -21,7 +22,7 @@ struct Reader {
     std::string Next() {
         std::string payload;
         char chunk[4096];
-        while (practice::TakeFrame(buffer, payload) != practice::FrameResult::Ready) {
+        while (TakeFrame(buffer, payload) != FrameResult::Ready) {
             const ssize_t n = read(fd, chunk, sizeof chunk);
             if (n <= 0) return "<closed>";
             buffer.append(chunk, size_t(n));
@@ -31,35 +32,30 @@ struct Reader {
 };
 
 TEST(Relay, SyncModeAddsOneSynPerCycleAndAnswersForASilentAgent) {
-    const int listenFd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof addr;
-    ASSERT_EQ(bind(listenFd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
-    ASSERT_EQ(listen(listenFd, 1), 0);
-    getsockname(listenFd, reinterpret_cast<sockaddr*>(&addr), &len);
+    const simkit::Listener upstream = simkit::ListenLoopback(0, 1, false, false);
+    ASSERT_GE(upstream.fd, 0);
+    const int listenFd = upstream.fd;
     rcss::Relay relay;
-    ASSERT_TRUE(relay.Start(ntohs(addr.sin_port), true));
-    const int agent = rcss::ConnectLoopback(relay.Port());
+    ASSERT_TRUE(relay.Start(upstream.port, true));
+    const int agent = simkit::ConnectLoopback(relay.Port());
     ASSERT_GE(agent, 0);
-    ASSERT_TRUE(practice::SendFrame(agent, "(scene rsg/agent/nao/nao_hetero.rsg 0)"));
+    ASSERT_TRUE(simkit::SendFrame(agent, "(scene rsg/agent/nao/nao_hetero.rsg 0)"));
     const int server = accept(listenFd, nullptr, nullptr);
     Reader fromRelay{server, ""}, toAgent{agent, ""};
     EXPECT_EQ(fromRelay.Next(), "(scene rsg/agent/nao/nao_hetero.rsg 0)");
 
-    practice::SendFrame(server, "(time (now 0.02))");
+    simkit::SendFrame(server, "(time (now 0.02))");
     EXPECT_EQ(toAgent.Next(), "(time (now 0.02))");
-    practice::SendFrame(agent, "(init (unum 2)(teamname Blue))");
-    practice::SendFrame(agent, "(beam -3 0 0)");
-    practice::SendFrame(agent, "(he1 0.5)");
-    practice::SendFrame(agent, "(he2 nan)");  // no perception since: no second syn
+    simkit::SendFrame(agent, "(init (unum 2)(teamname Blue))");
+    simkit::SendFrame(agent, "(beam -3 0 0)");
+    simkit::SendFrame(agent, "(he1 0.5)");
+    simkit::SendFrame(agent, "(he2 nan)");  // no perception since: no second syn
     EXPECT_EQ(fromRelay.Next(), "(init (unum 2)(teamname Blue))");
     EXPECT_EQ(fromRelay.Next(), "(beam -3 0 0)");
     EXPECT_EQ(fromRelay.Next(), "(he1 0.5)(syn)");
     EXPECT_EQ(fromRelay.Next(), "(he2 nan)");
 
-    practice::SendFrame(server, "(time (now 0.04))");
+    simkit::SendFrame(server, "(time (now 0.04))");
     EXPECT_EQ(toAgent.Next(), "(time (now 0.04))");
     EXPECT_EQ(fromRelay.Next(), "(syn)");  // after a second of silence
     const std::vector<rcss::RelayStats> links = relay.Links();

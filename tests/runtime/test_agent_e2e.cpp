@@ -7,6 +7,7 @@
 #include <csignal>
 #include <thread>
 
+#include "runtime/framing.h"
 #include "support/agent_process.h"
 #include "support/standin_server.h"
 
@@ -135,7 +136,7 @@ TEST(AgentEnd, OversizedFrameOrClosedStreamEndsWithStatusZero) {
 
     Session mid({});
     ASSERT_TRUE(mid.server.Exchange(kPerception));
-    ASSERT_TRUE(mid.server.SendRaw(standin::Frame(kPerception).substr(0, 10)));
+    ASSERT_TRUE(mid.server.SendRaw(Frame(kPerception).substr(0, 10)));
     mid.server.CloseClient();
     EXPECT_EQ(mid.agent.Wait(), 0);
     EXPECT_NE(mid.agent.Output().find(" ReadError! \n"), std::string::npos);

@@ -7,6 +7,7 @@
 #include <sys/socket.h>
 
 #include "runtime/connection.h"
+#include "runtime/framing.h"
 #include "support/standin_server.h"
 
 namespace {
@@ -32,7 +33,7 @@ std::string Receive(Connection& conn, bool& ok) {
 TEST(ConnectionFraming, JoinsSplitPrefixesAndPiecewisePayloads) {
     Linked link;
     bool ok = false;
-    const std::string frame = standin::Frame("(time (now 1.00))");
+    const std::string frame = Frame("(time (now 1.00))");
     ASSERT_TRUE(link.server.SendInPieces(frame.substr(0, 1), 1));
     ASSERT_TRUE(link.server.SendRaw(frame.substr(1, 3)));
     ASSERT_TRUE(link.server.SendInPieces(frame.substr(4), 3));
@@ -69,7 +70,7 @@ TEST(ConnectionFraming, AcceptsTheLargestPayloadAndRefusesAnyLarger) {
 
 TEST(ConnectionFraming, StreamClosedMidPrefixOrMidPayloadFails) {
     struct Case { std::string bytes; const char* text; };
-    const std::string frame = standin::Frame("(time (now 1.00))");
+    const std::string frame = Frame("(time (now 1.00))");
     for (const Case& c : {Case{"", " ReadCError! \n"}, Case{frame.substr(0, 2), " ReadCError! \n"},
                           Case{frame.substr(0, 9), " ReadError! \n"}}) {
         Linked link;
@@ -124,4 +125,33 @@ TEST(ConnectionSetup, RefusesHostNamesAndClosesOnce) {
     EXPECT_EQ(conn.socket_fd, -1);
     conn.CloseConnection();  // a second close must not touch a descriptor reused elsewhere
     EXPECT_EQ(conn.socket_fd, -1);
+}
+
+// The one frame codec every reader and writer shares: its bytes stated outright, a stream
+// cut anywhere, two frames in one read, and a refusal that does not wait for the payload.
+TEST(FrameCodec, BigEndianPrefixAndStreamReassembly) {
+    const std::string payload(300, 'p');
+    const std::string frame = Frame(payload);
+    ASSERT_EQ(frame.size(), 304u);
+    EXPECT_EQ(frame.substr(0, 4), std::string("\x00\x00\x01\x2c", 4));
+    EXPECT_EQ(FrameLength("\x01\x02\x03\x04"), 0x01020304u);
+    EXPECT_EQ(Frame(""), std::string(4, '\0'));
+
+    std::string stream = frame + Frame("(syn)");
+    std::string got;
+    for (size_t cut : {size_t(0), size_t(3), size_t(4), size_t(303)}) {
+        std::string partial = stream.substr(0, cut);
+        EXPECT_EQ(TakeFrame(partial, got), FrameResult::Incomplete) << cut;
+        EXPECT_EQ(partial.size(), cut);  // nothing consumed
+    }
+    ASSERT_EQ(TakeFrame(stream, got), FrameResult::Ready);
+    EXPECT_EQ(got, payload);
+    ASSERT_EQ(TakeFrame(stream, got), FrameResult::Ready);
+    EXPECT_EQ(got, "(syn)");
+    EXPECT_TRUE(stream.empty());
+
+    std::string huge = std::string("\x7f\xff\xff\xff", 4);
+    EXPECT_EQ(TakeFrame(huge, got, 8192), FrameResult::Oversized);
+    std::string atLimit = Frame(std::string(8192, 'x'));
+    EXPECT_EQ(TakeFrame(atLimit, got, 8192), FrameResult::Ready);
 }

@@ -14,6 +14,7 @@
 
 #include "practice_server/practice.h"
 #include "support/agent_process.h"
+#include "support/quiet_match.h"
 
 namespace {
 
@@ -66,12 +67,10 @@ void SampleMemory(std::vector<Player>& players, bool warm) {
 }
 
 TEST(TeamSoak, TwentyTwoAgentsPlayThroughHostileTextsAndPushes) {
-    practice::Options options;
-    options.port = 0;
+    practice::Options options = standin::QuietMatch(false);
     options.seed = 20261208;
     options.gameLengthSec = kGameSec;
     options.hostileHearPeriodSec = 1.0;
-    options.printEvents = false;
     practice::Match match(options);
     ASSERT_TRUE(match.Listen());
 

@@ -1,54 +1,40 @@
-// Test-only stand-in server that closes the loop over TCP: every cycle it renders a
-// perception message from simulated joint angles and a pose moved by leg odometry, sends
-// it, and applies the agent's answer as the real server would (beams included).
-// Reads `ACT.HJControl` effector names only; the agent itself runs in another process.
+// One agent program (motion_probe, agent) in a closed loop on the practice pitch, its play
+// mode scripted cycle by cycle: joints follow its speeds, its pose follows leg odometry, its
+// beams place it. No agent globals; the program runs in another process.
 #pragma once
-#include <array>
 #include <string>
-#include <vector>
 
-#include "support/kinematic_robot.h"
-#include "support/standin_server.h"
-#include "simkit/vision_render.h"
+#include "practice_server/practice.h"
 
 namespace standin {
 
 class ClosedLoopServer {
 public:
-    // `server` must have accepted the agent and received its scene message.
-    ClosedLoopServer(Server& server, int unum, bool capSpeed = true);
+    ClosedLoopServer();  // listening on a free loopback port
 
-    // One cycle in the given play mode: message out, effector frame in and applied.
-    // False when the agent did not answer in time (it ended, or hangs).
+    int Port() const { return match_.Port(); }
+    // Waits for the program's connection and its scene message.
+    bool Accept(double timeoutSec = 5.0);
+
+    // One cycle in the given play mode (the left team's view; the program plays left):
+    // message out, answer in and applied. False once the program did not answer in time.
     bool Cycle(const std::string& playMode);
 
-    int Cycles() const { return cycles_; }
-    double AngleDeg(int joint) const { return joints_.AngleDeg(joint); }
-    const ViewPose& Pose() const { return pose_; }
-    // Beams received during the last cycle, as sent.
-    const std::vector<std::string>& Beams() const { return beams_; }
-    // The effector frame of the last cycle.
-    const std::string& LastCommand() const { return command_; }
-
-    std::array<double, 3> gyroDegPerSec{{0.0, 0.0, 0.0}};  // tests shake the robot with it
-    VisionScene scene;
+    long Cycles() const { return match_.Cycle(); }
+    // The robot in the field frame; a default RobotInfo until the program has sent its init.
+    practice::RobotInfo Robot() const;
+    // Beams the pitch carried out during the last cycle.
+    int BeamsLastCycle() const { return beamsLastCycle_; }
+    // The program's answer of the last cycle.
+    std::string LastCommand() const;
+    // Knocks the robot down now; it lies until its joints have gone through a get-up.
+    void LayDown(bool ontoBack);
 
 private:
-    std::string Message(const std::string& playMode);
-    bool ReceiveAnswer(size_t next);
-    void ApplyBeam(const std::string& beam);
-    void MoveByOdometry();
+    int BeamEvents() const;
 
-    Server& server_;
-    int unum_;
-    SimulatedJoints joints_;
-    int cycles_ = 0;
-    double gameTime_ = 0.0;
-    ViewPose pose_;
-    ViewPose origin_;  // where odometry started (the last beam)
-    GroundOdometry odometry_;
-    std::vector<std::string> beams_;
-    std::string command_;
+    practice::Match match_;
+    int beamsLastCycle_ = 0;
 };
 
 }  // namespace standin

@@ -12,8 +12,8 @@ namespace standin {
 
 class KinematicRobot {
 public:
-    static constexpr double kSpeedCapRadPerSec = SimulatedJoints::kSpeedCapRadPerSec;
-    static constexpr double kCycleSec = SimulatedJoints::kCycleSec;
+    static constexpr double kSpeedCapRadPerSec = simkit::SimulatedJoints::kSpeedCapRadPerSec;
+    static constexpr double kCycleSec = simkit::SimulatedJoints::kCycleSec;
 
     // All joints start at zero, as a robot the server has just created; with capSpeed
     // the server's speed limit is applied, without it every speed is followed exactly.
@@ -38,8 +38,8 @@ public:
     const std::string& LastCommand() const { return command_; }
     int Cycles() const { return cycles_; }
 
-    Ankles SimulatedAnkles(const salt::Matrix& torso) const {
-        return LegKinematics(torso, joints_.AnglesDeg());
+    simkit::Ankles SimulatedAnkles(const salt::Matrix& torso) const {
+        return simkit::LegKinematics(torso, joints_.AnglesDeg());
     }
 
 private:
@@ -47,7 +47,7 @@ private:
     void Publish();
     void ApplyCommand();
 
-    SimulatedJoints joints_;
+    simkit::SimulatedJoints joints_;
     int cycles_ = 0;
     std::string perception_;
     std::string command_;

@@ -1,38 +1,23 @@
 // Stand-in server implementation: plain POSIX sockets, one reader thread per client.
 #include "support/standin_server.h"
 
-#include <arpa/inet.h>
 #include <cerrno>
 #include <chrono>
-#include <cstring>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "runtime/framing.h"
+#include "simkit/loopback.h"
+
 namespace standin {
 
-std::string Frame(std::string_view payload) {
-    const uint32_t len = htonl(static_cast<uint32_t>(payload.size()));
-    std::string out(reinterpret_cast<const char*>(&len), 4);
-    out.append(payload.data(), payload.size());
-    return out;
-}
-
 Server::Server() {
-    listenFd_ = socket(AF_INET, SOCK_STREAM, 0);
-    int one = 1;
-    setsockopt(listenFd_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof(one));
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    addr.sin_port = 0;
-    bind(listenFd_, reinterpret_cast<sockaddr*>(&addr), sizeof(addr));
-    listen(listenFd_, 4);
-    socklen_t len = sizeof(addr);
-    getsockname(listenFd_, reinterpret_cast<sockaddr*>(&addr), &len);
-    port_ = ntohs(addr.sin_port);
+    const simkit::Listener listener = simkit::ListenLoopback(0, 4, false);
+    listenFd_ = listener.fd;
+    port_ = listener.port;
 }
 
 Server::~Server() {
@@ -60,14 +45,10 @@ void Server::ReadLoop() {
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) break;
         pending.append(buf, static_cast<size_t>(n));
-        while (pending.size() >= 4) {
-            uint32_t netLen;
-            std::memcpy(&netLen, pending.data(), 4);
-            const size_t len = ntohl(netLen);
-            if (pending.size() < 4 + len) break;
+        std::string frame;
+        while (TakeFrame(pending, frame) == FrameResult::Ready) {
             std::lock_guard<std::mutex> lock(mutex_);
-            frames_.push_back(pending.substr(4, len));
-            pending.erase(0, 4 + len);
+            frames_.push_back(frame);
             changed_.notify_all();
         }
     }
@@ -76,16 +57,7 @@ void Server::ReadLoop() {
     changed_.notify_all();
 }
 
-bool Server::SendRaw(std::string_view bytes) {
-    size_t sent = 0;
-    while (sent < bytes.size()) {
-        const ssize_t n = send(clientFd_, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        sent += static_cast<size_t>(n);
-    }
-    return true;
-}
+bool Server::SendRaw(std::string_view bytes) { return simkit::SendAll(clientFd_, bytes); }
 
 bool Server::SendMessage(std::string_view payload) { return SendRaw(Frame(payload)); }
 

@@ -12,9 +12,6 @@
 
 namespace standin {
 
-// The 4-byte big-endian length followed by the payload.
-std::string Frame(std::string_view payload);
-
 class Server {
 public:
     Server();   // listening on 127.0.0.1, port chosen by the system

@@ -68,7 +68,7 @@ void ClosedLoop::Judge(const double (&published)[kJointCount], bool refused, boo
     const bool walking = (lip.mPhase == NORMAL_STEP || lip.mPhase == LAST_STEP) && !lip.bStartWalk;
     if (!walking) return;
     ++settledCycles;
-    odometry.Update(standin::LegKinematics(salt::Matrix(), published));
+    odometry.Update(simkit::LegKinematics(salt::Matrix(), published));
     if (settledCycles > kSettleCycles) JudgeTracking(published, leftHolds);
 }
 
@@ -88,7 +88,7 @@ void ClosedLoop::JudgeSpeeds() {
 void ClosedLoop::JudgeGeometry(bool leftHolds) {
     double commanded[kJointCount] = {};
     for (int j = JID_LLEG_1; j <= JID_RLEG_6; ++j) commanded[j] = salt::gRadToDeg(gNao.mIKJointAngle[j]);
-    const standin::Ankles a = standin::LegKinematics(lip.mTorso, commanded);
+    const simkit::Ankles a = simkit::LegKinematics(lip.mTorso, commanded);
     const salt::Matrix& left = leftHolds ? lip.mHoldFoot : lip.mMoveFoot;
     const salt::Matrix& right = leftHolds ? lip.mMoveFoot : lip.mHoldFoot;
     fig.geometryMm = std::max({fig.geometryMm, DistanceMm(a.left, left), DistanceMm(a.right, right)});
@@ -96,7 +96,7 @@ void ClosedLoop::JudgeGeometry(bool leftHolds) {
 }
 
 void ClosedLoop::JudgeTracking(const double (&published)[kJointCount], bool leftHolds) {
-    const standin::Ankles a = standin::LegKinematics(lip.mTorso, published);
+    const simkit::Ankles a = simkit::LegKinematics(lip.mTorso, published);
     const salt::Matrix& left = leftHolds ? lip.mHoldFoot : lip.mMoveFoot;
     const salt::Matrix& right = leftHolds ? lip.mMoveFoot : lip.mHoldFoot;
     for (double e : {DistanceMm(a.left, left), DistanceMm(a.right, right)}) {

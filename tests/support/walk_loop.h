@@ -56,7 +56,7 @@ public:
 
     LIP lip;
     standin::KinematicRobot robot;
-    standin::GroundOdometry odometry;
+    simkit::GroundOdometry odometry;
     Figures fig;
     std::vector<TPhase> phases;  // after every cycle
     int settledCycles = 0;       // walking cycles since the start step ended

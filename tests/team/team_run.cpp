@@ -1,20 +1,19 @@
 // Team folder, script runner and orphan adoption for the team-script tests.
 #include "team_run.h"
 
-#include <arpa/inet.h>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
-#include <netinet/in.h>
 #include <sstream>
 #include <sys/prctl.h>
-#include <sys/socket.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+
+#include "simkit/loopback.h"
 
 namespace teamrun {
 
@@ -185,16 +184,6 @@ std::string ReadFile(const std::string& path) {
     return ss.str();
 }
 
-int FreePort() {
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof(addr));
-    socklen_t len = sizeof(addr);
-    getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
-    close(fd);
-    return ntohs(addr.sin_port);
-}
+int FreePort() { return simkit::FreePort(); }
 
 }  // namespace teamrun

@@ -122,7 +122,7 @@ TEST(WalkStop, ForwardWalkSlowsDownOverFourStepsAndStands) {
     EXPECT_LT(WorstPostureErrorDeg(loop), kSettledDeg);
     // Standing, the ankles are where the engine asks within the solver's straight-thigh
     // approximation (5 mm) and the last cut speed.
-    const standin::Ankles ankles = loop.robot.SimulatedAnkles(loop.lip.mTorso);
+    const simkit::Ankles ankles = loop.robot.SimulatedAnkles(loop.lip.mTorso);
     const double leftMm = (ankles.left.Pos() - loop.lip.mMoveFoot.Pos()).Length() * 1000;
     const double rightMm = (ankles.right.Pos() - loop.lip.mHoldFoot.Pos()).Length() * 1000;
     std::printf("[figures] standing after the stop: ankles %.2f / %.2f mm from the commanded\n", leftMm, rightMm);
@@ -210,7 +210,7 @@ TEST(WalkReversal, ForwardToBackwardMarksTimeThroughTheClosingStep) {
     for (int i = 0; i < 2700; ++i) {
         loop.Cycle([](LIP& l) { l.Walk(WALK_B, 0, false, false); });
         if (types.empty() || types.back() != loop.lip.mType) types.push_back(loop.lip.mType);
-        if (i == 1200) loop.odometry = standin::GroundOdometry();
+        if (i == 1200) loop.odometry = simkit::GroundOdometry();
     }
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "X");
     const std::vector<ACT_TYPE> expectedTypes = {WALK_F, WALK_STAY, WALK_B};

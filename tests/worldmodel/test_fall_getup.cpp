@@ -63,7 +63,7 @@ private:
         std::snprintf(text, sizeof(text),
                       "(time (now %.2f))(GS (sl 0) (sr 0) (t 0.00) (pm PlayOn))"
                       "(GYR (n torso) (rt %.2f %.2f %.2f))(ACC (n torso) (a %.2f %.2f %.2f))",
-                      cycle_ * standin::SimulatedJoints::kCycleSec, r.gyro[0], r.gyro[1], r.gyro[2],
+                      cycle_ * simkit::SimulatedJoints::kCycleSec, r.gyro[0], r.gyro[1], r.gyro[2],
                       r.acc[0], r.acc[1], r.acc[2]);
         std::string message = text;
         for (int j = 0; j < kJointCount; ++j) {
@@ -75,7 +75,7 @@ private:
     }
 
     std::vector<TorsoReading> sensors_;
-    standin::SimulatedJoints joints_;
+    simkit::SimulatedJoints joints_;
     size_t cycle_ = 0;
 };
 

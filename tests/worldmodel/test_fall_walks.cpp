@@ -31,7 +31,7 @@ class TorsoSensors {
 public:
     // False until three poses are known; the readings then belong to the middle one.
     bool Update(const double (&angleDeg)[kJointCount]) {
-        const standin::Ankles ankles = standin::LegKinematics(salt::Matrix(), angleDeg);
+        const simkit::Ankles ankles = simkit::LegKinematics(salt::Matrix(), angleDeg);
         const bool left = ankles.left.Pos().z() < ankles.right.Pos().z();
         if (poses_ == 0) {
             const salt::Matrix& first = left ? ankles.left : ankles.right;

@@ -16,10 +16,10 @@
 
 namespace {
 
-using standin::PerceptText;
-using standin::RenderMessage;
-using standin::ViewPose;
-using standin::VisionScene;
+using simkit::PerceptText;
+using simkit::RenderMessage;
+using simkit::ViewPose;
+using simkit::VisionScene;
 
 // Drives the process-wide objects, since the body model reads the global world model.
 class LocationTest : public ::testing::Test {
@@ -68,7 +68,7 @@ protected:
 int MostSeenAtOneEnd(const ViewPose& pose, const VisionScene& scene) {
     int ends[2] = {0, 0};
     for (int f = 0; f < kFlagCount; ++f) {
-        const Polar p = standin::ObserveFrom(pose, standin::LandmarkInTeamFrame(static_cast<Flag_ID>(f), scene.bIsLeft));
+        const Polar p = simkit::ObserveFrom(pose, simkit::LandmarkInTeamFrame(static_cast<Flag_ID>(f), scene.bIsLeft));
         if (std::fabs(p.Py) <= scene.halfViewDeg) ++ends[f / 4];
     }
     return std::max(ends[0], ends[1]);

@@ -11,9 +11,9 @@
 
 namespace {
 
-using standin::SeenPlayer;
-using standin::ViewPose;
-using standin::VisionScene;
+using simkit::SeenPlayer;
+using simkit::ViewPose;
+using simkit::VisionScene;
 
 constexpr double kCameraZ = 0.54;
 
@@ -43,7 +43,7 @@ protected:
         model.m_HJ[JID_HEAD_1].fAngle = yawDeg;
         model.m_HJ[JID_HEAD_2].fAngle = 0;
     }
-    void Look() { standin::FillSightings(pose, scene, SenseParse); }
+    void Look() { simkit::FillSightings(pose, scene, SenseParse); }
 
     WorldModel model;
     ViewPose pose;
@@ -53,8 +53,8 @@ protected:
 // ---- players
 
 TEST_F(TrackingTest, SeenPlayersArePlacedFromTheirBodyParts) {
-    scene.players = {standin::StandingPlayer("Blue", 3, 4, 1, 90),
-                     standin::StandingPlayer("Red", 7, 6, -2, 180)};
+    scene.players = {simkit::StandingPlayer("Blue", 3, 4, 1, 90),
+                     simkit::StandingPlayer("Red", 7, 6, -2, 180)};
     Look();
     model.UpdatePlayerPos();
     const PlayerPosInfo& mate = model.m_vTeamMate[2];
@@ -108,7 +108,7 @@ TEST_F(TrackingTest, PlayerReportedWithoutAnyPartKeepsItsEntry) {
 TEST_F(TrackingTest, OwnArmsSeenAsATeamMateDoNotMoveTheOwnEntry) {
     model.m_vTeamMate[4].bValid = true;
     model.m_vTeamMate[4].vAveragePos = model.m_vSelfPos;
-    scene.players = {standin::StandingPlayer("Blue", 5, 3, 3, 0)};
+    scene.players = {simkit::StandingPlayer("Blue", 5, 3, 3, 0)};
     Look();
     model.UpdatePlayerPos();
     EXPECT_EQ(model.m_vTeamMate[4].vAveragePos, model.m_vSelfPos);
@@ -225,7 +225,7 @@ protected:
         return model.m_TeamMateInfo[2];
     }
     SeenPlayer Parts(bool head, bool la, bool ra, bool lf, bool rf) const {
-        SeenPlayer all = standin::StandingPlayer("Blue", 3, 3, 0, 30);
+        SeenPlayer all = simkit::StandingPlayer("Blue", 3, 3, 0, 30);
         SeenPlayer p;
         p.team = all.team;
         p.id = all.id;
@@ -267,7 +267,7 @@ TEST_F(MateSummaryTest, RightArmWithLeftFootKeepsTheLastAngle) {
 }
 
 TEST_F(MateSummaryTest, LyingMateIsFlaggedFallen) {
-    const PlayerInfoGK& info = Summarise(standin::LyingPlayer("Blue", 3, 3, 0, 30));
+    const PlayerInfoGK& info = Summarise(simkit::LyingPlayer("Blue", 3, 3, 0, 30));
     EXPECT_TRUE(info.bFall);
 }
 

@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
+#include <vector>
 
 #include "support/alloc_counter.h"
 #include "perception/msgparse.h"
 #include "runtime/corvane.h"
+#include "runtime/playmode.h"
 #include "worldmodel/worldmodel.h"
 
 namespace {
@@ -48,47 +51,57 @@ protected:
     WorldModel model;
 };
 
+// The server names a set piece after the side that takes it, with a capital or a lower-case
+// side word: the team on the named side takes it, the other one faces it.
+struct SidedWord {
+    const char* root;
+    bool capitalSide;
+    TPlayMode taken, faced;
+};
+
+const SidedWord kSidedWords[] = {
+    {"KickOff_", true, PM_KickOffUs, PM_KickOffOpp},
+    {"KickIn_", true, PM_KickInUs, PM_KickInOpp},
+    {"Goal_", true, PM_GoalUs, PM_GoalOpp},
+    {"corner_kick_", false, PM_CornerKickUs, PM_CornerKickOpp},
+    {"goal_kick_", false, PM_GoalKickUs, PM_GoalKickOpp},
+    {"free_kick_", false, PM_FreeKickUs, PM_FreeKickOpp},
+    {"direct_free_kick_", false, PM_FreeKickUs, PM_FreeKickOpp},  // played as the indirect one
+    {"offside_", false, PM_OffsideUs, PM_OffsideOpp},
+    {"pass_", false, PM_PlayOn, PM_PlayOn},  // only keeps opponents away: open play
+};
+
 struct ModeCase {
-    const char* leftName;  // as the server names it for a left-hand team
-    const char* rightName;
+    std::string word;
     TPlayMode mode;
 };
 
-const ModeCase kModes[] = {
-    {"PlayOn", "PlayOn", PM_PlayOn},
-    {"BeforeKickOff", "BeforeKickOff", PM_BeforeKickOff},
-    {"GameOver", "GameOver", PM_GameOver},
-    {"KickIn_Left", "KickIn_Right", PM_KickInUs},
-    {"KickIn_Right", "KickIn_Left", PM_KickInOpp},
-    {"KickOff_Left", "KickOff_Right", PM_KickOffUs},
-    {"KickOff_Right", "KickOff_Left", PM_KickOffOpp},
-    {"corner_kick_left", "corner_kick_right", PM_CornerKickUs},
-    {"corner_kick_right", "corner_kick_left", PM_CornerKickOpp},
-    {"goal_kick_left", "goal_kick_right", PM_GoalKickUs},
-    {"goal_kick_right", "goal_kick_left", PM_GoalKickOpp},
-    {"free_kick_left", "free_kick_right", PM_FreeKickUs},
-    {"free_kick_right", "free_kick_left", PM_FreeKickOpp},
-    {"offside_left", "offside_right", PM_OffsideUs},
-    {"offside_right", "offside_left", PM_OffsideOpp},
-    {"Goal_Left", "Goal_Right", PM_GoalUs},
-    {"Goal_Right", "Goal_Left", PM_GoalOpp},
-    // Names the league's server gives besides: free kicks as the others, pass mode is play.
-    {"direct_free_kick_left", "direct_free_kick_right", PM_FreeKickUs},
-    {"direct_free_kick_right", "direct_free_kick_left", PM_FreeKickOpp},
-    {"pass_left", "pass_right", PM_PlayOn},
-    {"pass_right", "pass_left", PM_PlayOn},
-};
+std::vector<ModeCase> ModesSeenFrom(bool ownLeft) {
+    std::vector<ModeCase> cases = {
+        {"PlayOn", PM_PlayOn}, {"BeforeKickOff", PM_BeforeKickOff}, {"GameOver", PM_GameOver}};
+    for (const SidedWord& w : kSidedWords) {
+        for (bool namedLeft : {true, false}) {
+            const char* side = w.capitalSide ? (namedLeft ? "Left" : "Right") : (namedLeft ? "left" : "right");
+            cases.push_back({std::string(w.root) + side, namedLeft == ownLeft ? w.taken : w.faced});
+        }
+    }
+    return cases;
+}
 
 TEST_F(WorldStateTest, PlayModeMapsBothSidesOneMessageLate) {
     for (bool left : {true, false}) {
         model = WorldModel();
         SenseParse = MsgParse();
         Join(5, left);
-        for (const ModeCase& c : kModes) {
-            Message(left ? c.leftName : c.rightName);
+        for (const ModeCase& c : ModesSeenFrom(left)) {
+            Message(c.word.c_str());
             EXPECT_EQ(model.PlayState, PM_None);  // still the previous message's mode
             Message("no such mode");
-            EXPECT_EQ(model.PlayState, c.mode) << (left ? c.leftName : c.rightName);
+            EXPECT_EQ(model.PlayState, c.mode) << c.word;
+            // Each mode's own word comes back for writing it (pass mode is not PlayOn's word).
+            if (c.word.rfind("pass_", 0) != 0 && c.word.rfind("direct_", 0) != 0) {
+                EXPECT_EQ(WordForPlayMode(c.mode, left), c.word);
+            }
         }
         Message("");
         EXPECT_EQ(model.PlayState, PM_None);
@@ -96,6 +109,7 @@ TEST_F(WorldStateTest, PlayModeMapsBothSidesOneMessageLate) {
         Message("PlayOn");
         EXPECT_EQ(model.PlayState, PM_None);
     }
+    EXPECT_EQ(WordForPlayMode(PM_None, true), nullptr);
 }
 
 TEST_F(WorldStateTest, RightTeamKickOffIsOursOneCycleAfterTheMessage) {

@@ -11,7 +11,6 @@ namespace {
 constexpr double kDragPerSec = 0.4;     // speed lost per second, proportional
 constexpr double kFrictionMps2 = 0.1;   // speed lost per second, constant
 constexpr double kGoalDepth = 0.6;
-constexpr double kPi = 3.14159265358979323846;
 
 // Removes the approach speed along the unit normal n and adds it back scaled by restitution.
 void Bounce(BallState& ball, double nx, double ny, double vx, double vy, double restitution) {
@@ -36,7 +35,7 @@ void Roll(BallState& ball, double dtSec) {
 
 bool PushByFoot(BallState& ball, const FootBox& foot, double restitution) {
     if (foot.soleZ >= 2 * kBallRadius || foot.soleZ + foot.height <= 0) return false;
-    const double a = foot.headingDeg * kPi / 180.0;
+    const double a = foot.headingDeg * kFullPi / 180.0;
     const double c = std::cos(a), s = std::sin(a);
     // Ball centre in the foot's frame: u along the foot, w to its left.
     const double dx = ball.x - foot.x, dy = ball.y - foot.y;

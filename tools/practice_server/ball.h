@@ -1,12 +1,13 @@
 // The practice pitch's ball: a disc on the ground with rolling friction, pushed out of feet
 // and bodies that sweep into it and bounced off the goal posts. No globals.
 #pragma once
+#include "geometry/geometry.h"
 
 namespace practice {
 
 constexpr double kBallRadius = 0.042;
-constexpr double kGoalPostX = 15.0;
-constexpr double kGoalPostY = 1.05;
+constexpr double kGoalPostX = kHalfFieldLengthM;
+constexpr double kGoalPostY = kGoalPostYM;
 constexpr double kPostRadius = 0.05;
 
 struct BallState {

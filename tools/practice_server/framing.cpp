@@ -1,25 +1,10 @@
-// Length-prefixed frames over loopback sockets for the practice pitch.
+// What an agent message must look like before the practice pitch reads it.
 #include "practice_server/framing.h"
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
-#include <cstdint>
-#include <poll.h>
-#include <sys/socket.h>
 
 namespace practice {
-
-FrameResult TakeFrame(std::string& buffer, std::string& payload, size_t maxBytes) {
-    if (buffer.size() < 4) return FrameResult::Incomplete;
-    const auto* b = reinterpret_cast<const unsigned char*>(buffer.data());
-    const uint32_t len = (uint32_t(b[0]) << 24) | (uint32_t(b[1]) << 16) | (uint32_t(b[2]) << 8) | b[3];
-    if (len > maxBytes) return FrameResult::Oversized;
-    if (buffer.size() < 4 + size_t(len)) return FrameResult::Incomplete;
-    payload.assign(buffer, 4, len);
-    buffer.erase(0, 4 + size_t(len));
-    return FrameResult::Ready;
-}
 
 bool WellFormed(std::string_view payload) {
     int depth = 0;
@@ -46,30 +31,6 @@ bool HasNonFiniteNumber(const std::string& s) {
     }
     std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
     return lower.find("nan") != std::string::npos || lower.find("inf") != std::string::npos;
-}
-
-bool SendFrame(int fd, std::string_view payload, int timeoutMs) {
-    const uint32_t len = static_cast<uint32_t>(payload.size());
-    std::string frame;
-    frame.reserve(payload.size() + 4);
-    for (int shift = 24; shift >= 0; shift -= 8) frame.push_back(static_cast<char>((len >> shift) & 0xff));
-    frame.append(payload);
-    size_t sent = 0;
-    while (sent < frame.size()) {
-        const ssize_t n = send(fd, frame.data() + sent, frame.size() - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
-        if (n > 0) {
-            sent += size_t(n);
-            continue;
-        }
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            pollfd p{fd, POLLOUT, 0};
-            if (poll(&p, 1, timeoutMs) <= 0) return false;
-            continue;
-        }
-        return false;
-    }
-    return true;
 }
 
 }  // namespace practice

@@ -1,52 +1,34 @@
 // The practice match's cycle: accept, advance the world (ball, contacts, referee, pushes),
 // send every agent its message, then wait for and apply every answer.
-#include <arpa/inet.h>
 #include <cmath>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
 
-#include "practice_server/framing.h"
 #include "practice_server/match_state.h"
+#include "simkit/loopback.h"
 
 namespace practice {
 
 Match::Match(const Options& options) : s_(std::make_unique<State>(options)) {
-    s_->nextHostileSec = options.hostileHearPeriodSec;
+    s_->hearing.nextHostileSec = options.hostileHearPeriodSec;
 }
 
 Match::~Match() { Close(); }
 
 bool Match::Listen() {
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    if (fd < 0) return false;
-    const int one = 1;
-    setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_port = htons(uint16_t(s_->options.port));
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof addr;
-    if (bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) < 0 || listen(fd, 64) < 0 ||
-        getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) < 0) {
-        close(fd);
-        return false;
-    }
-    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
-    s_->listenFd = fd;
-    s_->port = ntohs(addr.sin_port);
-    return true;
+    const simkit::Listener listener = simkit::ListenLoopback(s_->options.port, 64, true);
+    s_->net.listenFd = listener.fd;
+    s_->net.port = listener.port;
+    return listener.fd >= 0;
 }
 
-int Match::Port() const { return s_->port; }
+int Match::Port() const { return s_->net.port; }
 
 int Match::AcceptPending(double waitSec) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::microseconds(long(waitSec * 1e6));
     do {
         s_->AcceptNew();
-        for (Peer& p : s_->peers) {
+        for (Peer& p : s_->net.peers) {
             if (p.stage == Peer::Stage::Closed) continue;
             if (!s_->ReadPeer(p)) {
                 s_->HandleFrames(p);
@@ -58,12 +40,12 @@ int Match::AcceptPending(double waitSec) {
         if (std::chrono::steady_clock::now() >= deadline) break;
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     } while (true);
-    return s_->Connected();
+    return s_->net.Connected();
 }
 
 bool Match::WaitForAgents(int count, double timeoutSec) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::microseconds(long(timeoutSec * 1e6));
-    while (s_->Connected() < count) {
+    while (s_->net.Connected() < count) {
         if (std::chrono::steady_clock::now() >= deadline) return false;
         AcceptPending(0.01);
     }
@@ -74,16 +56,16 @@ void Match::BeginCycle() {
     State& s = *s_;
     if (s.closed) return;
     AcceptPending(0.0);
-    if (s.cycle > 0) s.AdvanceWorld();
+    if (s.world.cycle > 0) s.AdvanceWorld();
     s.InjectHostileHear();
-    const std::vector<Said> heard = std::move(s.saidOld);
-    s.saidOld = std::move(s.saidNew);
-    s.saidNew.clear();
-    for (Peer& p : s.peers) {
+    const std::vector<Said> heard = std::move(s.hearing.saidOld);
+    s.hearing.saidOld = std::move(s.hearing.saidNew);
+    s.hearing.saidNew.clear();
+    for (Peer& p : s.net.peers) {
         p.sentThisCycle = false;
         p.command.clear();
         if (p.stage != Peer::Stage::AwaitInit && p.stage != Peer::Stage::Playing) continue;
-        if (!SendFrame(p.fd, s.Perception(p, heard), int(s.options.cycleTimeoutSec * 1000))) {
+        if (!simkit::SendFrame(p.fd, s.Perception(p, heard), int(s.options.cycleTimeoutSec * 1000))) {
             s.Drop(p, "send failed");
             continue;
         }
@@ -98,13 +80,13 @@ void Match::EndCycle() {
     State& s = *s_;
     if (s.closed) return;
     s.WaitForAnswers();
-    for (Peer& p : s.peers) {
+    for (Peer& p : s.net.peers) {
         if (p.robot < 0) continue;
-        SimRobot& robot = *s.robots[size_t(p.robot)];
+        SimRobot& robot = *s.world.robots[size_t(p.robot)];
         if (p.sentThisCycle) ++(p.answered >= p.sent ? robot.info.answered : robot.info.silent);
         if (p.stage != Peer::Stage::Closed) robot.Advance(p.command);
     }
-    ++s.cycle;
+    ++s.world.cycle;
     if (s.options.realtime) {
         s.pace += std::chrono::milliseconds(20);
         const auto now = std::chrono::steady_clock::now();
@@ -115,14 +97,14 @@ void Match::EndCycle() {
 
 bool Match::Step() {
     if (s_->closed) return false;
-    if (s_->referee.Mode() == "GameOver") {
+    if (s_->world.referee.LeftView() == PM_GameOver) {
         Close();
         return false;
     }
-    if (s_->cycle == 0) s_->pace = std::chrono::steady_clock::now();
+    if (s_->world.cycle == 0) s_->pace = std::chrono::steady_clock::now();
     BeginCycle();
     EndCycle();
-    if (s_->referee.Mode() == "GameOver") {
+    if (s_->world.referee.LeftView() == PM_GameOver) {
         Close();
         return false;
     }
@@ -139,58 +121,58 @@ void Match::Close() {
     State& s = *s_;
     if (s.closed) return;
     s.closed = true;
-    for (Peer& p : s.peers) s.Drop(p, "server closed");
-    if (s.listenFd >= 0) close(s.listenFd);
-    s.listenFd = -1;
-    if (s.trace) std::fclose(s.trace);
-    s.trace = nullptr;
+    for (Peer& p : s.net.peers) s.Drop(p, "server closed");
+    if (s.net.listenFd >= 0) close(s.net.listenFd);
+    s.net.listenFd = -1;
+    if (s.out.trace) std::fclose(s.out.trace);
+    s.out.trace = nullptr;
     s.WriteSvg();
 }
 
 // ---- the world
 
 void Match::State::AdvanceWorld() {
-    serverTime += kCycleSec;
-    referee.AdvanceClock();
+    world.serverTime += kCycleSec;
+    world.referee.AdvanceClock();
     ApplyPushes();
-    for (auto& r : robots) {
-        if (r->info.unum > 0 && r->CheckGetUp(serverTime)) {
+    for (auto& r : world.robots) {
+        if (r->info.unum > 0 && r->CheckGetUp(world.serverTime)) {
             char text[120];
             std::snprintf(text, sizeof text, "up team=%s unum=%d lay=%.2f", r->info.team.c_str(), r->info.unum,
-                          serverTime - r->lyingSinceSec);
+                          world.serverTime - r->lyingSinceSec);
             Event(text);
         }
     }
-    Roll(ball, kCycleSec);
+    Roll(world.ball, kCycleSec);
     TouchBall();
-    BounceOffGoal(ball);
-    const Side touched = ballInfo.lastTouchSide;
-    const std::string before = referee.Mode();
-    if (referee.Update(serverTime, ball, touched)) {
-        Event("playmode " + referee.Mode());
-        if (referee.Mode().rfind("Goal_", 0) == 0) {
-            const Side scorer = referee.LastGoal();
-            Event(std::string("goal side=") + SideName(scorer) + " score=" + std::to_string(referee.Score(Side::Left)) +
-                  ":" + std::to_string(referee.Score(Side::Right)));
-            marks.push_back(Mark{ball.x, ball.y, "goal"});
+    BounceOffGoal(world.ball);
+    const Side touched = world.ballInfo.lastTouchSide;
+    const std::string before = world.referee.Mode();
+    if (world.referee.Update(world.serverTime, world.ball, touched)) {
+        Event("playmode " + world.referee.Mode());
+        if (world.referee.LeftView() == PM_GoalUs || world.referee.LeftView() == PM_GoalOpp) {
+            const Side scorer = world.referee.LastGoal();
+            Event(std::string("goal side=") + SideName(scorer) + " score=" + std::to_string(world.referee.Score(Side::Left)) +
+                  ":" + std::to_string(world.referee.Score(Side::Right)));
+            out.marks.push_back(Output::Mark{world.ball.x, world.ball.y, "goal"});
         }
     }
-    ballInfo.x = ball.x;
-    ballInfo.y = ball.y;
-    ballInfo.vx = ball.vx;
-    ballInfo.vy = ball.vy;
+    world.ballInfo.x = world.ball.x;
+    world.ballInfo.y = world.ball.y;
+    world.ballInfo.vx = world.ball.vx;
+    world.ballInfo.vy = world.ball.vy;
 }
 
 void Match::State::TouchBall() {
-    for (auto& r : robots) {
+    for (auto& r : world.robots) {
         if (r->info.unum <= 0 || !r->info.connected) continue;
-        bool touched = PushByDisc(ball, r->info.x, r->info.y, kBodyRadius, r->vx, r->vy, 0.0);
-        for (const FootBox& foot : r->feet) touched = PushByFoot(ball, foot) || touched;
+        bool touched = PushByDisc(world.ball, r->info.x, r->info.y, kBodyRadius, r->vx, r->vy, 0.0);
+        for (const FootBox& foot : r->feet) touched = PushByFoot(world.ball, foot) || touched;
         if (!touched) continue;
-        const bool changed = !anyTouch || ballInfo.lastTouchSide != r->info.side || ballInfo.lastTouchUnum != r->info.unum;
-        anyTouch = true;
-        ballInfo.lastTouchSide = r->info.side;
-        ballInfo.lastTouchUnum = r->info.unum;
+        const bool changed = !world.anyTouch || world.ballInfo.lastTouchSide != r->info.side || world.ballInfo.lastTouchUnum != r->info.unum;
+        world.anyTouch = true;
+        world.ballInfo.lastTouchSide = r->info.side;
+        world.ballInfo.lastTouchUnum = r->info.unum;
         if (changed) Event("touch team=" + r->info.team + " unum=" + std::to_string(r->info.unum));
     }
 }
@@ -198,38 +180,38 @@ void Match::State::TouchBall() {
 // Texts the server lets through (short, allowed characters) that are not a team message
 // at all: what a confused or hostile player could say.
 void Match::State::InjectHostileHear() {
-    if (options.hostileHearPeriodSec <= 0 || serverTime + 1e-9 < nextHostileSec) return;
-    nextHostileSec += options.hostileHearPeriodSec;
+    if (options.hostileHearPeriodSec <= 0 || world.serverTime + 1e-9 < hearing.nextHostileSec) return;
+    hearing.nextHostileSec += options.hostileHearPeriodSec;
     static const char kAllowed[] =
         "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ!\"#$%&'*+,-./:;<=>?@[]^_`{|}~";
     std::uniform_int_distribution<int> length(1, 20), pick(0, int(sizeof kAllowed) - 2);
     std::uniform_real_distribution<double> direction(-180.0, 180.0);
     Said said;
     said.robot = -1;
-    const int n = length(rng);
-    for (int k = 0; k < n; ++k) said.text.push_back(kAllowed[pick(rng)]);
-    said.directionDeg = direction(rng);
-    saidNew.push_back(said);
+    const int n = length(world.rng);
+    for (int k = 0; k < n; ++k) said.text.push_back(kAllowed[pick(world.rng)]);
+    said.directionDeg = direction(world.rng);
+    hearing.saidNew.push_back(said);
 }
 
 void Match::State::ApplyPushes() {
-    for (auto it = pushes.begin(); it != pushes.end();) {
-        SimRobot* r = Find(it->side, it->unum);
-        if (referee.GameTime() + 1e-9 < it->atGameTimeSec || !r) {
+    for (auto it = world.pushes.begin(); it != world.pushes.end();) {
+        SimRobot* r = world.Find(it->side, it->unum);
+        if (world.referee.GameTime() + 1e-9 < it->atGameTimeSec || !r) {
             ++it;
             continue;
         }
         if (!r->info.lying) {
-            r->LayDown(it->ontoBack, serverTime);
+            r->LayDown(it->ontoBack, world.serverTime);
             Event("push team=" + r->info.team + " unum=" + std::to_string(r->info.unum) +
                   " onto=" + (it->ontoBack ? "back" : "front"));
-            marks.push_back(Mark{r->info.x, r->info.y, "push " + std::to_string(r->info.unum)});
+            out.marks.push_back(Output::Mark{r->info.x, r->info.y, "push " + std::to_string(r->info.unum)});
         }
-        it = pushes.erase(it);
+        it = world.pushes.erase(it);
     }
 }
 
-SimRobot* Match::State::Find(Side side, int unum) {
+SimRobot* World::Find(Side side, int unum) {
     for (auto& r : robots)
         if (r->info.unum == unum && r->info.side == side && r->info.connected) return r.get();
     return nullptr;
@@ -238,52 +220,61 @@ SimRobot* Match::State::Find(Side side, int unum) {
 // ---- scripting and reading
 
 void Match::SetPlayMode(const std::string& mode) {
-    if (mode == s_->referee.Mode()) return;
-    s_->referee.Script(mode, s_->ball);
+    if (mode == s_->world.referee.Mode()) return;
+    s_->world.referee.Script(mode, s_->world.ball);
     s_->Event("playmode " + mode);
 }
 
 void Match::PlaceBall(double x, double y, double vx, double vy) {
-    s_->ball = BallState{x, y, vx, vy};
-    s_->ballInfo.x = x;
-    s_->ballInfo.y = y;
-    s_->ballInfo.vx = vx;
-    s_->ballInfo.vy = vy;
+    s_->world.ball = BallState{x, y, vx, vy};
+    s_->world.ballInfo.x = x;
+    s_->world.ballInfo.y = y;
+    s_->world.ballInfo.vx = vx;
+    s_->world.ballInfo.vy = vy;
 }
 
 void Match::PlaceRobot(Side side, int unum, double x, double y, double bodyDeg) {
-    if (SimRobot* r = s_->Find(side, unum)) r->Place(x, y, bodyDeg);
+    if (SimRobot* r = s_->world.Find(side, unum)) r->Place(x, y, bodyDeg);
 }
 
 void Match::Push(Side side, int unum, bool ontoBack, double atGameTimeSec) {
-    s_->pushes.push_back(PendingPush{side, unum, ontoBack, atGameTimeSec});
+    s_->world.pushes.push_back(PendingPush{side, unum, ontoBack, atGameTimeSec});
 }
 
 void Match::SetGetUpFailures(Side side, int unum, int count) {
-    if (SimRobot* r = s_->Find(side, unum)) r->getUpFailures = count;
+    if (SimRobot* r = s_->world.Find(side, unum)) r->getUpFailures = count;
 }
 
-double Match::GameTime() const { return s_->referee.GameTime(); }
-double Match::ServerTime() const { return s_->serverTime; }
-long Match::Cycle() const { return s_->cycle; }
-std::string Match::PlayMode() const { return s_->referee.Mode(); }
-int Match::Score(Side side) const { return s_->referee.Score(side); }
-BallInfo Match::Ball() const { return s_->ballInfo; }
+double Match::GameTime() const { return s_->world.referee.GameTime(); }
+double Match::ServerTime() const { return s_->world.serverTime; }
+long Match::Cycle() const { return s_->world.cycle; }
+std::string Match::PlayMode() const { return s_->world.referee.Mode(); }
+int Match::Score(Side side) const { return s_->world.referee.Score(side); }
+BallInfo Match::Ball() const { return s_->world.ballInfo; }
 
 std::vector<RobotInfo> Match::Robots() const {
     std::vector<RobotInfo> out;
-    for (const auto& r : s_->robots)
+    for (const auto& r : s_->world.robots)
         if (r->info.unum > 0) out.push_back(r->info);
     return out;
 }
 
 const RobotInfo* Match::Robot(Side side, int unum) const {
-    for (auto it = s_->robots.rbegin(); it != s_->robots.rend(); ++it)
+    for (auto it = s_->world.robots.rbegin(); it != s_->world.robots.rend(); ++it)
         if ((*it)->info.unum == unum && (*it)->info.side == side) return &(*it)->info;
     return nullptr;
 }
 
+std::string Match::LastCommand(Side side, int unum) const {
+    for (const Peer& p : s_->net.peers) {
+        if (p.robot < 0) continue;
+        const RobotInfo& info = s_->world.robots[size_t(p.robot)]->info;
+        if (info.side == side && info.unum == unum && p.stage != Peer::Stage::Closed) return p.command;
+    }
+    return "";
+}
+
 std::vector<std::string> Match::SummaryLines() const { return s_->Summary(); }
-const std::vector<std::string>& Match::Events() const { return s_->events; }
+const std::vector<std::string>& Match::Events() const { return s_->out.events; }
 
 }  // namespace practice

@@ -58,12 +58,12 @@ bool SayAllowed(const std::string& text) {
 
 void Match::State::AcceptNew() {
     for (;;) {
-        const int fd = accept(listenFd, nullptr, nullptr);
+        const int fd = accept(net.listenFd, nullptr, nullptr);
         if (fd < 0) return;
         fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
         Peer peer;
         peer.fd = fd;
-        peers.push_back(peer);
+        net.peers.push_back(peer);
     }
 }
 
@@ -84,7 +84,7 @@ bool Match::State::ReadPeer(Peer& peer) {
 void Match::State::HandleFrames(Peer& peer) {
     std::string payload;
     while (peer.stage != Peer::Stage::Closed) {
-        const FrameResult r = TakeFrame(peer.in, payload);
+        const FrameResult r = TakeFrame(peer.in, payload, kMaxAgentFrameBytes);
         if (r == FrameResult::Incomplete) return;
         if (r == FrameResult::Oversized) return Refuse(peer, "oversized frame");
         if (!WellFormed(payload)) return Refuse(peer, "malformed frame");
@@ -94,11 +94,11 @@ void Match::State::HandleFrames(Peer& peer) {
 
 void Match::State::HandleFrame(Peer& peer, const std::string& payload) {
     if (peer.stage == Peer::Stage::AwaitScene) return HandleScene(peer, payload);
-    SimRobot* robot = peer.robot >= 0 ? robots[size_t(peer.robot)].get() : nullptr;
+    SimRobot* robot = peer.robot >= 0 ? world.robots[size_t(peer.robot)].get() : nullptr;
     if (robot && HasNonFiniteNumber(payload)) robot->info.sentNonFinite = true;
     const bool init = payload.rfind("(init ", 0) == 0, beam = payload.rfind("(beam ", 0) == 0;
     // Which team plays left must not depend on which process the scheduler ran first.
-    if (deferInits && (init || beam) && (init || !peer.deferred.empty())) {
+    if (net.deferInits && (init || beam) && (init || !peer.deferred.empty())) {
         peer.deferred.push_back(payload);
         return;
     }
@@ -122,9 +122,9 @@ void Match::State::HandleScene(Peer& peer, const std::string& payload) {
     auto robot = std::make_unique<SimRobot>();
     robot->info.robotType = type;
     robot->info.connected = true;
-    peer.robot = int(robots.size());
-    robots.push_back(std::move(robot));
-    paths.emplace_back();
+    peer.robot = int(world.robots.size());
+    world.robots.push_back(std::move(robot));
+    out.paths.emplace_back();
     peer.stage = Peer::Stage::AwaitInit;
 }
 
@@ -137,20 +137,20 @@ void Match::State::HandleInit(Peer& peer, const std::string& payload) {
         return Refuse(peer, "malformed init");
     int side = -1;
     for (int s = 0; s < 2 && side < 0; ++s)
-        if (teams[s] == team || teams[s].empty()) side = s;
+        if (world.teams[s] == team || world.teams[s].empty()) side = s;
     if (side < 0) return Refuse(peer, "a third team " + team);
     int unum = int(unumValue);
     if (unum < 0 || unum > kTeamSize) return Refuse(peer, "uniform number out of range");
     const Side which = side == 0 ? Side::Left : Side::Right;
     int players = 0;
-    for (const auto& r : robots)
+    for (const auto& r : world.robots)
         if (r->info.unum > 0 && r->info.side == which && r->info.team == team) ++players;
     if (players >= kTeamSize) return Refuse(peer, "team " + team + " is full");
     for (int n = 1; unum == 0 && n <= kTeamSize; ++n)
-        if (!Find(which, n)) unum = n;
-    if (Find(which, unum)) return Refuse(peer, "uniform number " + std::to_string(unum) + " taken in " + team);
-    teams[side] = team;
-    SimRobot& robot = *robots[size_t(peer.robot)];
+        if (!world.Find(which, n)) unum = n;
+    if (world.Find(which, unum)) return Refuse(peer, "uniform number " + std::to_string(unum) + " taken in " + team);
+    world.teams[side] = team;
+    SimRobot& robot = *world.robots[size_t(peer.robot)];
     robot.info.side = which;
     robot.info.team = team;
     robot.info.unum = unum;
@@ -164,13 +164,12 @@ void Match::State::HandleInit(Peer& peer, const std::string& payload) {
 }
 
 void Match::State::HandleBeam(Peer& peer, const std::string& payload) {
-    if (peer.stage != Peer::Stage::Playing || !referee.BeamAllowed()) return;
-    double x = 0, y = 0, rot = 0;
-    if (std::sscanf(payload.c_str(), "(beam %lf %lf %lf)", &x, &y, &rot) != 3) return;
-    if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(rot)) return;
-    x = std::clamp(x, -15.0, 0.0);
-    y = std::clamp(y, -10.0, 10.0);
-    SimRobot& robot = *robots[size_t(peer.robot)];
+    if (peer.stage != Peer::Stage::Playing || !world.referee.BeamAllowed()) return;
+    simkit::GroundPose beam;
+    if (!simkit::ParseBeam(payload, beam)) return;
+    const double x = std::clamp(beam.x, -kHalfFieldLengthM, 0.0);
+    const double y = std::clamp(beam.y, -kHalfFieldWidthM, kHalfFieldWidthM), rot = beam.bodyDeg;
+    SimRobot& robot = *world.robots[size_t(peer.robot)];
     const Side side = robot.info.side;
     robot.Place(SideX(side, x), SideX(side, y), SideDeg(side, rot));
     char text[160];
@@ -181,7 +180,7 @@ void Match::State::HandleBeam(Peer& peer, const std::string& payload) {
 
 void Match::State::HandleSay(Peer& peer, const std::string& text) {
     if (peer.stage != Peer::Stage::Playing || !SayAllowed(text)) return;
-    saidNew.push_back(Said{peer.robot, text});
+    hearing.saidNew.push_back(Said{peer.robot, text});
 }
 
 void Match::State::Refuse(Peer& peer, const std::string& reason) {
@@ -192,9 +191,9 @@ void Match::State::Refuse(Peer& peer, const std::string& reason) {
 void Match::State::Drop(Peer& peer, const std::string& reason) {
     if (peer.stage == Peer::Stage::Closed) return;
     if (peer.robot >= 0) {
-        RobotInfo& info = robots[size_t(peer.robot)]->info;
+        RobotInfo& info = world.robots[size_t(peer.robot)]->info;
         info.connected = false;
-        if (!closed && referee.Mode() != "GameOver") info.endedEarly = true;
+        if (!closed && world.referee.LeftView() != PM_GameOver) info.endedEarly = true;
         std::string spaced(reason);
         std::replace(spaced.begin(), spaced.end(), ' ', '_');
         if (info.unum > 0)
@@ -208,9 +207,9 @@ void Match::State::Drop(Peer& peer, const std::string& reason) {
 // Lock-step: every agent sent a message this cycle owes an answer; the wait ends when all
 // have answered or the cycle's time-out has passed.
 void Match::State::WaitForAnswers() {
-    deferInits = true;
+    net.deferInits = true;
     WaitForAll();
-    deferInits = false;
+    net.deferInits = false;
     HandleDeferred();
 }
 
@@ -222,7 +221,7 @@ void Match::State::WaitForAll() {
     for (;;) {
         fds.clear();
         owing.clear();
-        for (Peer& p : peers) {
+        for (Peer& p : net.peers) {
             if (p.stage == Peer::Stage::Closed || !p.sentThisCycle || p.answered >= p.sent) continue;
             fds.push_back(pollfd{p.fd, POLLIN, 0});
             owing.push_back(&p);
@@ -244,7 +243,7 @@ void Match::State::WaitForAll() {
 }
 
 void Match::State::HandleDeferred() {
-    for (Peer& p : peers) {
+    for (Peer& p : net.peers) {
         std::vector<std::string> frames;
         frames.swap(p.deferred);
         for (const std::string& f : frames)
@@ -252,7 +251,7 @@ void Match::State::HandleDeferred() {
     }
 }
 
-int Match::State::Connected() const {
+int Network::Connected() const {
     int n = 0;
     for (const Peer& p : peers)
         if (p.stage != Peer::Stage::Closed && p.robot >= 0) ++n;

@@ -11,17 +11,16 @@ namespace practice {
 namespace {
 
 constexpr double kHalfViewDeg = 60.0;
-constexpr double kPi = 3.14159265358979323846;
 
 std::string GameState(const Match::State& s, const Peer& peer, const SimRobot& robot) {
     char gs[200];
-    const char* mode = s.referee.Mode().c_str();
-    const int left = s.referee.Score(Side::Left), right = s.referee.Score(Side::Right);
+    const char* mode = s.world.referee.Mode().c_str();
+    const int left = s.world.referee.Score(Side::Left), right = s.world.referee.Score(Side::Right);
     if (peer.announce) {
         std::snprintf(gs, sizeof gs, "(GS (unum %d) (team %s) (sl %d) (sr %d) (t %.2f) (pm %s))", robot.info.unum,
-                      SideName(robot.info.side), left, right, s.referee.GameTime(), mode);
+                      SideName(robot.info.side), left, right, s.world.referee.GameTime(), mode);
     } else {
-        std::snprintf(gs, sizeof gs, "(GS (sl %d) (sr %d) (t %.2f) (pm %s))", left, right, s.referee.GameTime(), mode);
+        std::snprintf(gs, sizeof gs, "(GS (sl %d) (sr %d) (t %.2f) (pm %s))", left, right, s.world.referee.GameTime(), mode);
     }
     return gs;
 }
@@ -33,17 +32,17 @@ std::string Hear(const Match::State& s, const SimRobot& listener, int listenerIn
     if (said.robot < 0) {
         // Injected: it claims to come from the listener's own team, from anywhere.
         std::snprintf(clause, sizeof clause, "(hear %s %.2f %.2f %s)", listener.info.team.c_str(),
-                      s.referee.GameTime(), said.directionDeg, said.text.c_str());
+                      s.world.referee.GameTime(), said.directionDeg, said.text.c_str());
         return clause;
     }
-    const SimRobot& speaker = *s.robots[size_t(said.robot)];
+    const SimRobot& speaker = *s.world.robots[size_t(said.robot)];
     if (said.robot == listenerIndex) {
         std::snprintf(clause, sizeof clause, "(hear %s %.2f self %s)", speaker.info.team.c_str(),
-                      s.referee.GameTime(), said.text.c_str());
+                      s.world.referee.GameTime(), said.text.c_str());
     } else {
-        const double bearing = std::atan2(speaker.info.y - listener.info.y, speaker.info.x - listener.info.x) * 180.0 / kPi;
+        const double bearing = std::atan2(speaker.info.y - listener.info.y, speaker.info.x - listener.info.x) * 180.0 / kFullPi;
         std::snprintf(clause, sizeof clause, "(hear %s %.2f %.2f %s)", speaker.info.team.c_str(),
-                      s.referee.GameTime(), NormalizeAngleDeg(bearing - listener.info.bodyDeg), said.text.c_str());
+                      s.world.referee.GameTime(), NormalizeAngleDeg(bearing - listener.info.bodyDeg), said.text.c_str());
     }
     return clause;
 }
@@ -51,32 +50,32 @@ std::string Hear(const Match::State& s, const SimRobot& listener, int listenerIn
 }  // namespace
 
 std::string Match::State::Perception(const Peer& peer, const std::vector<Said>& heard) {
-    const SimRobot& robot = *robots[size_t(peer.robot)];
+    const SimRobot& robot = *world.robots[size_t(peer.robot)];
     const bool onField = robot.info.unum > 0;
-    standin::PerceptText text;
-    text.serverTime = serverTime;
+    simkit::PerceptText text;
+    text.serverTime = world.serverTime;
     text.gameState = GameState(*this, peer, robot);
     if (onField) {
         for (const Said& said : heard) text.heard.push_back(Hear(*this, robot, peer.robot, said));
     }
     robot.Sensors(text);
     for (int j = 0; j < kJointCount; ++j) text.jointsDeg[size_t(j)] = robot.joints.AngleDeg(j);
-    text.withVision = onField && cycle % 3 == 0;
-    const standin::ViewPose pose = robot.CameraInTeamFrame();
-    standin::VisionScene scene;
+    text.withVision = onField && world.cycle % 3 == 0;
+    const simkit::ViewPose pose = robot.CameraInTeamFrame();
+    simkit::VisionScene scene;
     if (text.withVision) {
         const Side side = robot.info.side;
         scene.bIsLeft = side == Side::Left;
-        scene.ball = Vector(SideX(side, ball.x), SideX(side, ball.y), kBallRadius);
+        scene.ball = Vector(SideX(side, world.ball.x), SideX(side, world.ball.y), kBallRadius);
         scene.lines = true;
         scene.halfViewDeg = kHalfViewDeg;
         scene.halfViewVertDeg = kHalfViewDeg;
-        if (options.visionNoise) scene.noise = &rng;
-        for (const auto& other : robots)
+        if (options.visionNoise) scene.noise = &world.rng;
+        for (const auto& other : world.robots)
             if (other.get() != &robot && other->info.unum > 0 && other->info.connected)
                 scene.players.push_back(other->AsSeenBy(side));
     }
-    return standin::RenderMessage(text, pose, scene);
+    return simkit::RenderMessage(text, pose, scene);
 }
 
 }  // namespace practice

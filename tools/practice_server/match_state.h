@@ -42,14 +42,19 @@ struct PendingPush {
     double atGameTimeSec;
 };
 
-struct Match::State {
-    explicit State(const Options& o) : options(o), referee(o), rng(o.seed) {}
-
-    Options options;
+// The connections: listening socket, one peer per agent, and the lock-step wait's state.
+struct Network {
     int listenFd = -1;
     int port = 0;
-    bool closed = false;
     std::vector<Peer> peers;
+    bool deferInits = false;  // inits wait for the end of the cycle, taken in connection order
+
+    int Connected() const;  // peers that have sent their scene and are still open
+};
+
+// What is simulated: robots, ball, referee, clock and the pushes still to come.
+struct World {
+    explicit World(const Options& o) : referee(o), rng(o.seed) {}
     std::vector<std::unique_ptr<SimRobot>> robots;
     std::string teams[2];  // left, right; empty until named
     Referee referee;
@@ -58,11 +63,20 @@ struct Match::State {
     bool anyTouch = false;
     long cycle = 0;
     double serverTime = 0.0;
-    std::vector<Said> saidNew, saidOld;  // heard one cycle after the next
     std::vector<PendingPush> pushes;
+    std::mt19937_64 rng;  // sighting noise and the hostile hear texts
+
+    SimRobot* Find(Side side, int unum);  // a connected robot; nullptr when none
+};
+
+// Says on their way: each is heard one cycle after the next.
+struct Hearing {
+    std::vector<Said> saidNew, saidOld;
     double nextHostileSec = 0.0;
-    std::mt19937_64 rng;
-    std::chrono::steady_clock::time_point pace;
+};
+
+// What the match writes: the event log, the trace and the picture's paths and marks.
+struct Output {
     std::FILE* trace = nullptr;
     bool traceOpened = false;
     std::vector<std::string> events;
@@ -73,6 +87,18 @@ struct Match::State {
     std::vector<Mark> marks;  // goals and pushes, for the picture
     std::vector<std::vector<std::pair<double, double>>> paths;  // per robot
     std::vector<std::pair<double, double>> ballPath;
+};
+
+struct Match::State {
+    explicit State(const Options& o) : options(o), world(o) {}
+
+    Options options;
+    bool closed = false;
+    Network net;
+    World world;
+    Hearing hearing;
+    Output out;
+    std::chrono::steady_clock::time_point pace;  // realtime: when the next cycle is due
 
     // ---- network (match_io.cpp)
     void AcceptNew();
@@ -88,15 +114,12 @@ struct Match::State {
     void WaitForAnswers();
     void WaitForAll();
     void HandleDeferred();
-    bool deferInits = false;  // inits wait for the end of the cycle, taken in connection order
-    int Connected() const;
 
     // ---- the world (match.cpp)
     void AdvanceWorld();
     void TouchBall();
     void ApplyPushes();
     void InjectHostileHear();
-    SimRobot* Find(Side side, int unum);
 
     // ---- perception (match_render.cpp)
     std::string Perception(const Peer& peer, const std::vector<Said>& heard);

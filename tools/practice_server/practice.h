@@ -85,6 +85,8 @@ public:
     BallInfo Ball() const;
     std::vector<RobotInfo> Robots() const;
     const RobotInfo* Robot(Side side, int unum) const;  // nullptr when absent
+    // The joint clauses (and say) a robot answered with in the last cycle; empty when silent.
+    std::string LastCommand(Side side, int unum) const;
     std::vector<std::string> SummaryLines() const;      // as printed at the end
     const std::vector<std::string>& Events() const;     // the event log so far, as printed
 

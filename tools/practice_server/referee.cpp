@@ -8,15 +8,17 @@ namespace practice {
 
 namespace {
 
-constexpr double kHalfLength = 15.0;
-constexpr double kHalfWidth = 10.0;
+constexpr double kHalfLength = kHalfFieldLengthM;
+constexpr double kHalfWidth = kHalfFieldWidthM;
 constexpr double kGoalPauseSec = 3.0;
 constexpr double kGoalKickX = 14.0;  // the ball waits 1 m in front of the goal line
 constexpr double kMovedM = 0.01;
 
-const char* Named(Side side) { return side == Side::Left ? "Left" : "Right"; }
-const char* NamedLower(Side side) { return side == Side::Left ? "left" : "right"; }
 Side Other(Side side) { return side == Side::Left ? Side::Right : Side::Left; }
+// The left team's view of a mode that `side` takes ("KickIn_Right": the right team's kick-in).
+TPlayMode TakenBy(Side side, TPlayMode ownMode) {
+    return PlayModeFromWord(WordForPlayMode(ownMode, side == Side::Left), true);
+}
 
 }  // namespace
 
@@ -24,6 +26,7 @@ Referee::Referee(const Options& options) : options_(options) {}
 
 void Referee::SetMode(const std::string& mode) {
     mode_ = mode;
+    leftView_ = PlayModeFromWord(mode, true);
     modeStartSec_ = GameTime();
 }
 
@@ -31,48 +34,53 @@ void Referee::Script(const std::string& mode, const BallState& ball) {
     SetMode(mode);
     placedX_ = ball.x;
     placedY_ = ball.y;
-    if (mode.rfind("Goal_", 0) == 0) lastGoal_ = mode == "Goal_Left" ? Side::Left : Side::Right;
+    if (leftView_ == PM_GoalUs || leftView_ == PM_GoalOpp) lastGoal_ = leftView_ == PM_GoalUs ? Side::Left : Side::Right;
 }
 
 void Referee::AdvanceClock() {
-    if (mode_ != "BeforeKickOff" && mode_ != "GameOver") ++gameCycles_;
+    if (leftView_ != PM_BeforeKickOff && leftView_ != PM_GameOver) ++gameCycles_;
 }
 
 bool Referee::BeamAllowed() const {
-    return mode_ == "BeforeKickOff" || mode_ == "Goal_Left" || mode_ == "Goal_Right";
+    return leftView_ == PM_BeforeKickOff || leftView_ == PM_GoalUs || leftView_ == PM_GoalOpp;
 }
 
 bool Referee::WaitsForKick() const {
-    return mode_.rfind("KickOff_", 0) == 0 || mode_.rfind("KickIn_", 0) == 0 ||
-           mode_.rfind("corner_kick_", 0) == 0 || mode_.rfind("goal_kick_", 0) == 0;
+    switch (leftView_) {
+    case PM_KickOffUs: case PM_KickOffOpp: case PM_KickInUs: case PM_KickInOpp:
+    case PM_CornerKickUs: case PM_CornerKickOpp: case PM_GoalKickUs: case PM_GoalKickOpp:
+        return true;
+    default:
+        return false;
+    }
 }
 
-void Referee::Start(const std::string& mode, BallState& ball, double x, double y) {
-    SetMode(mode);
+void Referee::Start(TPlayMode leftView, BallState& ball, double x, double y) {
+    SetMode(WordForPlayMode(leftView, true));
     ball = BallState{x, y, 0.0, 0.0};
     placedX_ = x;
     placedY_ = y;
 }
 
 bool Referee::Update(double serverTimeSec, BallState& ball, Side lastTouch) {
-    if (!options_.autoReferee || mode_ == "GameOver") return false;
-    if (mode_ != "BeforeKickOff" && GameTime() >= options_.gameLengthSec - 1e-9) {
-        SetMode("GameOver");
+    if (!options_.autoReferee || leftView_ == PM_GameOver) return false;
+    if (leftView_ != PM_BeforeKickOff && GameTime() >= options_.gameLengthSec - 1e-9) {
+        SetMode(WordForPlayMode(PM_GameOver, true));
         return true;
     }
-    if (mode_ == "BeforeKickOff") {
+    if (leftView_ == PM_BeforeKickOff) {
         if (serverTimeSec < options_.kickOffAtSec) return false;
-        Start(std::string("KickOff_") + (options_.kickOffRight ? "Right" : "Left"), ball, 0, 0);
+        Start(TakenBy(options_.kickOffRight ? Side::Right : Side::Left, PM_KickOffUs), ball, 0, 0);
         return true;
     }
-    if (mode_ == "Goal_Left" || mode_ == "Goal_Right") {
+    if (leftView_ == PM_GoalUs || leftView_ == PM_GoalOpp) {
         if (GameTime() - modeStartSec_ < kGoalPauseSec - 1e-9) return false;
-        Start(std::string("KickOff_") + Named(Other(lastGoal_)), ball, 0, 0);
+        Start(TakenBy(Other(lastGoal_), PM_KickOffUs), ball, 0, 0);
         return true;
     }
     if (WaitsForKick()) {
         if (std::hypot(ball.x - placedX_, ball.y - placedY_) < kMovedM) return false;
-        SetMode("PlayOn");
+        SetMode(WordForPlayMode(PM_PlayOn, true));
         Goal(ball) || OutOfField(ball, lastTouch);
         return true;
     }
@@ -84,23 +92,23 @@ bool Referee::Goal(BallState& ball) {
     if (std::fabs(ball.x) <= kHalfLength + kBallRadius || std::fabs(ball.y) >= kGoalPostY) return false;
     lastGoal_ = ball.x > 0 ? Side::Left : Side::Right;
     (lastGoal_ == Side::Left ? scoreLeft_ : scoreRight_) += 1;
-    SetMode(std::string("Goal_") + Named(lastGoal_));
+    SetMode(WordForPlayMode(TakenBy(lastGoal_, PM_GoalUs), true));
     return true;
 }
 
 bool Referee::OutOfField(BallState& ball, Side lastTouch) {
     if (std::fabs(ball.y) > kHalfWidth + kBallRadius) {
         const double x = std::clamp(ball.x, -kHalfLength, kHalfLength);
-        Start(std::string("KickIn_") + Named(Other(lastTouch)), ball, x, std::copysign(kHalfWidth, ball.y));
+        Start(TakenBy(Other(lastTouch), PM_KickInUs), ball, x, std::copysign(kHalfWidth, ball.y));
         return true;
     }
     if (std::fabs(ball.x) <= kHalfLength + kBallRadius) return false;
     const Side defending = ball.x > 0 ? Side::Right : Side::Left;
     if (lastTouch == defending) {
-        Start(std::string("corner_kick_") + NamedLower(Other(defending)), ball, std::copysign(kHalfLength, ball.x),
+        Start(TakenBy(Other(defending), PM_CornerKickUs), ball, std::copysign(kHalfLength, ball.x),
               std::copysign(kHalfWidth, ball.y));
     } else {
-        Start(std::string("goal_kick_") + NamedLower(defending), ball, std::copysign(kGoalKickX, ball.x), 0.0);
+        Start(TakenBy(defending, PM_GoalKickUs), ball, std::copysign(kGoalKickX, ball.x), 0.0);
     }
     return true;
 }

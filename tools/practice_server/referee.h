@@ -3,6 +3,8 @@
 #pragma once
 #include <string>
 
+#include "runtime/playmode.h"
+
 #include "practice_server/ball.h"
 #include "practice_server/practice.h"
 
@@ -21,6 +23,8 @@ public:
     void AdvanceClock();  // the game clock runs in every mode but BeforeKickOff and GameOver
 
     const std::string& Mode() const { return mode_; }
+    // The mode as the left team takes it (PM_None for a scripted word no table holds).
+    TPlayMode LeftView() const { return leftView_; }
     double GameTime() const { return gameCycles_ * 0.02; }
     int Score(Side side) const { return side == Side::Left ? scoreLeft_ : scoreRight_; }
     bool BeamAllowed() const;
@@ -30,12 +34,13 @@ public:
     Side LastGoal() const { return lastGoal_; }
 
 private:
-    void Start(const std::string& mode, BallState& ball, double x, double y);
+    void Start(TPlayMode leftView, BallState& ball, double x, double y);
     bool Goal(BallState& ball);
     bool OutOfField(BallState& ball, Side lastTouch);
 
     Options options_;
     std::string mode_ = "BeforeKickOff";
+    TPlayMode leftView_ = PM_BeforeKickOff;
     long gameCycles_ = 0;  // counted, so that the clock reads whole cycles without drift
     double modeStartSec_ = 0.0;  // game time of the last change
     double placedX_ = 0.0, placedY_ = 0.0;

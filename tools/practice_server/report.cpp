@@ -12,35 +12,35 @@ const char* SideName(Side side) { return side == Side::Left ? "left" : "right"; 
 
 void Match::State::Event(const std::string& text) {
     char stamp[32];
-    std::snprintf(stamp, sizeof stamp, "t=%.2f ", referee.GameTime());
-    events.push_back(stamp + text);
-    if (options.printEvents) std::cout << events.back() << std::endl;
+    std::snprintf(stamp, sizeof stamp, "t=%.2f ", world.referee.GameTime());
+    out.events.push_back(stamp + text);
+    if (options.printEvents) std::cout << out.events.back() << std::endl;
 }
 
 // One row per robot and one for the ball: cycle, times, who, where.
 void Match::State::TraceCycle() {
-    if (!options.svgPath.empty() && cycle % 5 == 0) {
-        for (size_t k = 0; k < robots.size(); ++k)
-            if (robots[k]->info.unum > 0 && robots[k]->info.connected)
-                paths[k].emplace_back(robots[k]->info.x, robots[k]->info.y);
-        ballPath.emplace_back(ball.x, ball.y);
+    if (!options.svgPath.empty() && world.cycle % 5 == 0) {
+        for (size_t k = 0; k < world.robots.size(); ++k)
+            if (world.robots[k]->info.unum > 0 && world.robots[k]->info.connected)
+                out.paths[k].emplace_back(world.robots[k]->info.x, world.robots[k]->info.y);
+        out.ballPath.emplace_back(world.ball.x, world.ball.y);
     }
     if (options.tracePath.empty()) return;
-    if (!traceOpened) {
-        traceOpened = true;
-        trace = std::fopen(options.tracePath.c_str(), "w");
-        if (trace) std::fprintf(trace, "cycle,server_time,game_time,play_mode,object,team,unum,x,y,heading_deg,lying\n");
+    if (!out.traceOpened) {
+        out.traceOpened = true;
+        out.trace = std::fopen(options.tracePath.c_str(), "w");
+        if (out.trace) std::fprintf(out.trace, "cycle,server_time,game_time,play_mode,object,team,unum,x,y,heading_deg,lying\n");
     }
-    if (!trace) return;
-    const char* mode = referee.Mode().c_str();
-    for (const auto& r : robots) {
+    if (!out.trace) return;
+    const char* mode = world.referee.Mode().c_str();
+    for (const auto& r : world.robots) {
         if (r->info.unum <= 0 || !r->info.connected) continue;
-        std::fprintf(trace, "%ld,%.2f,%.2f,%s,robot,%s,%d,%.4f,%.4f,%.2f,%d\n", cycle, serverTime, referee.GameTime(),
+        std::fprintf(out.trace, "%ld,%.2f,%.2f,%s,robot,%s,%d,%.4f,%.4f,%.2f,%d\n", world.cycle, world.serverTime, world.referee.GameTime(),
                      mode, r->info.team.c_str(), r->info.unum, r->info.x, r->info.y, r->info.bodyDeg,
                      r->info.lying ? 1 : 0);
     }
-    std::fprintf(trace, "%ld,%.2f,%.2f,%s,ball,,0,%.4f,%.4f,0,0\n", cycle, serverTime, referee.GameTime(), mode, ball.x,
-                 ball.y);
+    std::fprintf(out.trace, "%ld,%.2f,%.2f,%s,ball,,0,%.4f,%.4f,0,0\n", world.cycle, world.serverTime, world.referee.GameTime(), mode, world.ball.x,
+                 world.ball.y);
 }
 
 std::vector<std::string> Match::State::Summary() const {
@@ -48,12 +48,12 @@ std::vector<std::string> Match::State::Summary() const {
     for (int s = 0; s < 2; ++s) {
         const Side side = s == 0 ? Side::Left : Side::Right;
         int players = 0;
-        for (const auto& r : robots)
+        for (const auto& r : world.robots)
             if (r->info.unum > 0 && r->info.side == side) ++players;
-        lines.push_back(std::string("TEAM side=") + SideName(side) + " name=" + (teams[s].empty() ? "-" : teams[s]) +
-                        " score=" + std::to_string(referee.Score(side)) + " players=" + std::to_string(players));
+        lines.push_back(std::string("TEAM side=") + SideName(side) + " name=" + (world.teams[s].empty() ? "-" : world.teams[s]) +
+                        " score=" + std::to_string(world.referee.Score(side)) + " players=" + std::to_string(players));
     }
-    for (const auto& r : robots) {
+    for (const auto& r : world.robots) {
         const RobotInfo& i = r->info;
         if (i.unum <= 0) continue;
         char line[256];
@@ -68,18 +68,18 @@ std::vector<std::string> Match::State::Summary() const {
 
 void Match::State::WriteSvg() const {
     if (options.svgPath.empty()) return;
-    standin::MatchPicture picture;
+    simkit::MatchPicture picture;
     for (int s = 0; s < 2; ++s) {
-        picture.teams[s] = teams[s];
-        picture.score[s] = referee.Score(s == 0 ? Side::Left : Side::Right);
+        picture.teams[s] = world.teams[s];
+        picture.score[s] = world.referee.Score(s == 0 ? Side::Left : Side::Right);
     }
-    for (size_t k = 0; k < robots.size(); ++k) {
-        const RobotInfo& i = robots[k]->info;
-        if (i.unum > 0) picture.robots.push_back({i.side == Side::Left, i.unum, paths[k]});
+    for (size_t k = 0; k < world.robots.size(); ++k) {
+        const RobotInfo& i = world.robots[k]->info;
+        if (i.unum > 0) picture.robots.push_back({i.side == Side::Left, i.unum, out.paths[k]});
     }
-    picture.ball = ballPath;
-    for (const Mark& m : marks) picture.marks.push_back({m.x, m.y, m.label});
-    if (!standin::WriteMatchSvg(options.svgPath, picture))
+    picture.ball = out.ballPath;
+    for (const Output::Mark& m : out.marks) picture.marks.push_back({m.x, m.y, m.label});
+    if (!simkit::WriteMatchSvg(options.svgPath, picture))
         std::cerr << "practice_server: cannot write " << options.svgPath << std::endl;
 }
 

@@ -10,7 +10,6 @@ namespace practice {
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
 constexpr double kStandCameraZ = 0.54;
 constexpr double kLyingCameraZ = 0.1;
 constexpr double kFootAheadOfAnkle = 0.02;
@@ -37,7 +36,7 @@ void SimRobot::Place(double x, double y, double bodyDeg) {
     originX = info.x = x;
     originY = info.y = y;
     originDeg = info.bodyDeg = NormalizeAngleDeg(bodyDeg);
-    odometry = standin::GroundOdometry();
+    odometry = simkit::GroundOdometry();
     vx = vy = turnDegPerSec = 0;
     feetKnown = false;
 }
@@ -49,14 +48,13 @@ void SimRobot::Advance(const std::string& command) {
     std::copy(std::begin(joints.AnglesDeg()), std::end(joints.AnglesDeg()), legsBefore);
     joints.Apply(command);
     for (int j = JID_LLEG_1; j <= JID_RLEG_6; ++j) jointTravelDeg += std::fabs(joints.AngleDeg(j) - legsBefore[j]);
-    const standin::Ankles ankles = standin::LegKinematics(salt::Matrix(), joints.AnglesDeg());
+    const simkit::Ankles ankles = simkit::LegKinematics(salt::Matrix(), joints.AnglesDeg());
     if (!info.lying) {
-        // Odometry frame: x right, y forward of the pose at the last placement.
         odometry.Update(ankles);
-        const double a = originDeg * kPi / 180.0;
-        info.x = originX + odometry.yM * std::cos(a) + odometry.xM * std::sin(a);
-        info.y = originY + odometry.yM * std::sin(a) - odometry.xM * std::cos(a);
-        info.bodyDeg = NormalizeAngleDeg(originDeg + odometry.headingDeg);
+        const simkit::GroundPose pose = simkit::PoseFromOdometry({originX, originY, originDeg}, odometry);
+        info.x = pose.x;
+        info.y = pose.y;
+        info.bodyDeg = pose.bodyDeg;
     }
     vx = (info.x - before[0]) / kCycleSec;
     vy = (info.y - before[1]) / kCycleSec;
@@ -64,10 +62,10 @@ void SimRobot::Advance(const std::string& command) {
     UpdateFeet(ankles, kCycleSec);
 }
 
-void SimRobot::UpdateFeet(const standin::Ankles& ankles, double dtSec) {
+void SimRobot::UpdateFeet(const simkit::Ankles& ankles, double dtSec) {
     const salt::Matrix* sides[2] = {&ankles.left, &ankles.right};
     const double ground = std::min(ankles.left.Pos().z(), ankles.right.Pos().z());
-    const double a = info.bodyDeg * kPi / 180.0;
+    const double a = info.bodyDeg * kFullPi / 180.0;
     const double fx = std::cos(a), fy = std::sin(a);  // forward
     const double rx = std::sin(a), ry = -std::cos(a);  // right
     for (int k = 0; k < 2; ++k) {
@@ -80,15 +78,15 @@ void SimRobot::UpdateFeet(const standin::Ankles& ankles, double dtSec) {
         foot.vy = feetKnown ? (y - foot.y) / dtSec : vy;
         foot.x = x;
         foot.y = y;
-        foot.headingDeg = info.bodyDeg + Yaw(*sides[k]) * 180.0 / kPi;
+        foot.headingDeg = info.bodyDeg + Yaw(*sides[k]) * 180.0 / kFullPi;
         // A lying robot's feet rest on the ground where its body is; they do not kick.
         foot.soleZ = info.lying ? 1.0 : p.z() - ground;
     }
     feetKnown = true;
 }
 
-standin::ViewPose SimRobot::CameraInTeamFrame() const {
-    standin::ViewPose pose;
+simkit::ViewPose SimRobot::CameraInTeamFrame() const {
+    simkit::ViewPose pose;
     pose.x = SideX(info.side, info.x);
     pose.y = SideX(info.side, info.y);
     pose.bodyDeg = NormalizeAngleDeg(SideDeg(info.side, info.bodyDeg));
@@ -102,16 +100,16 @@ standin::ViewPose SimRobot::CameraInTeamFrame() const {
     return pose;
 }
 
-standin::SeenPlayer SimRobot::AsSeenBy(Side viewer) const {
+simkit::SeenPlayer SimRobot::AsSeenBy(Side viewer) const {
     const bool mirror = viewer != Side::Left;
     const double x = mirror ? -info.x : info.x;
     const double y = mirror ? -info.y : info.y;
     const double deg = mirror ? info.bodyDeg + 180.0 : info.bodyDeg;
-    return info.lying ? standin::LyingPlayer(info.team, info.unum, x, y, deg)
-                      : standin::StandingPlayer(info.team, info.unum, x, y, deg);
+    return info.lying ? simkit::LyingPlayer(info.team, info.unum, x, y, deg)
+                      : simkit::StandingPlayer(info.team, info.unum, x, y, deg);
 }
 
-void SimRobot::Sensors(standin::PerceptText& text) const {
+void SimRobot::Sensors(simkit::PerceptText& text) const {
     text.gyro = {0.0, 0.0, info.lying ? 0.0 : turnDegPerSec};
     if (info.lying) {
         // Gravity along the torso's forward axis: positive lying on the back.

@@ -7,6 +7,7 @@
 
 #include "practice_server/ball.h"
 #include "practice_server/practice.h"
+#include "simkit/body.h"
 #include "simkit/joints.h"
 #include "simkit/vision_render.h"
 
@@ -23,19 +24,19 @@ struct SimRobot {
     // Angles of this cycle's command applied, then the pose and feet follow them.
     void Advance(const std::string& command);
     // The camera where the robot's own team sees it (its team frame).
-    standin::ViewPose CameraInTeamFrame() const;
+    simkit::ViewPose CameraInTeamFrame() const;
     // Body parts as another robot's camera sees them, in the given side's frame.
-    standin::SeenPlayer AsSeenBy(Side viewer) const;
+    simkit::SeenPlayer AsSeenBy(Side viewer) const;
     // Gyroscope, accelerometer and foot pressures of the current pose.
-    void Sensors(standin::PerceptText& text) const;
+    void Sensors(simkit::PerceptText& text) const;
     // Lays the robot down; it stays until its joints have gone through a get-up.
     void LayDown(bool ontoBack, double gameTimeSec);
     // True on the cycle it stands again.
     bool CheckGetUp(double gameTimeSec);
 
     RobotInfo info;
-    standin::SimulatedJoints joints;
-    standin::GroundOdometry odometry;
+    simkit::SimulatedJoints joints;
+    simkit::GroundOdometry odometry;
     double originX = 0, originY = 0, originDeg = 0;  // field pose of the last placement
     double vx = 0, vy = 0, turnDegPerSec = 0;         // over the last cycle
     std::array<FootBox, 2> feet{};                    // left, right
@@ -46,7 +47,7 @@ struct SimRobot {
     int getUpFailures = 0;
 
 private:
-    void UpdateFeet(const standin::Ankles& ankles, double dtSec);
+    void UpdateFeet(const simkit::Ankles& ankles, double dtSec);
 };
 
 // Field frame to a side's team frame (and back: the mirror is its own inverse).

@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "practice_server/framing.h"
+#include "geometry/geometry.h"
 #include "simkit/match_svg.h"
 
 namespace rcss {
@@ -64,14 +65,14 @@ public:
         picture_.teams[0] = options_.left.name, picture_.teams[1] = options_.right.name;
         picture_.score[0] = result.final.scoreLeft, picture_.score[1] = result.final.scoreRight;
         for (const Goal& g : result.tally.Goals())
-            picture_.marks.push_back({g.scorer == TeamSide::Left ? 15.0 : -15.0, 0.0,
+            picture_.marks.push_back({g.scorer == TeamSide::Left ? kHalfFieldLengthM : -kHalfFieldLengthM, 0.0,
                                       "goal " + std::to_string(int(g.gameTimeSec)) + "s"});
-        if (!standin::WriteMatchSvg(options_.svgPath, picture_))
+        if (!simkit::WriteMatchSvg(options_.svgPath, picture_))
             std::fprintf(stderr, "match_runner: cannot write %s\n", options_.svgPath.c_str());
     }
 
 private:
-    standin::MatchPicture::Track& Track(const RobotTruth& r) {
+    simkit::MatchPicture::Track& Track(const RobotTruth& r) {
         for (auto& t : picture_.robots)
             if (t.left == (r.side == TeamSide::Left) && t.unum == r.unum) return t;
         picture_.robots.push_back({r.side == TeamSide::Left, r.unum, {}});
@@ -79,7 +80,7 @@ private:
     }
     const MatchOptions& options_;
     std::FILE* trace_ = nullptr;
-    standin::MatchPicture picture_;
+    simkit::MatchPicture picture_;
 };
 
 bool AllOnField(const GroundTruth& t) {

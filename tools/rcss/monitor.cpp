@@ -8,7 +8,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include "practice_server/framing.h"
+#include "runtime/framing.h"
+#include "simkit/loopback.h"
 
 namespace rcss {
 namespace {
@@ -52,7 +53,7 @@ void Monitor::Run() {
         const ssize_t n = read(fd_, chunk, sizeof chunk);
         if (n <= 0 && !(n < 0 && errno == EINTR)) break;
         if (n > 0) buffer.append(chunk, size_t(n));
-        while (practice::TakeFrame(buffer, payload, kMaxMonitorFrameBytes) == practice::FrameResult::Ready) {
+        while (TakeFrame(buffer, payload, kMaxMonitorFrameBytes) == FrameResult::Ready) {
             std::lock_guard<std::mutex> lock(mutex_);
             if (!reader_.Apply(payload)) continue;
             for (const Watcher& w : watchers_) w(reader_.Truth());
@@ -63,7 +64,7 @@ void Monitor::Run() {
     changed_.notify_all();
 }
 
-bool Monitor::Send(const std::string& command) { return fd_ >= 0 && practice::SendFrame(fd_, command); }
+bool Monitor::Send(const std::string& command) { return fd_ >= 0 && simkit::SendFrame(fd_, command); }
 
 bool Monitor::SetPlayMode(const std::string& mode) { return Send("(playMode " + mode + ")"); }
 

@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include "practice_server/framing.h"
+#include "simkit/loopback.h"
 #include "rcss/server.h"
 
 namespace rcss {
@@ -45,15 +46,10 @@ Relay::~Relay() { Stop(); }
 bool Relay::Start(int serverPort, bool syncMode) {
     serverPort_ = serverPort;
     sync_ = syncMode;
-    listenFd_ = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof addr;
-    if (bind(listenFd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || listen(listenFd_, 32) != 0 ||
-        getsockname(listenFd_, reinterpret_cast<sockaddr*>(&addr), &len) != 0)
-        return false;
-    port_ = ntohs(addr.sin_port);
+    const simkit::Listener listener = simkit::ListenLoopback(0, 32, true, false);
+    if (listener.fd < 0) return false;
+    listenFd_ = listener.fd;
+    port_ = listener.port;
     running_ = true;
     thread_ = std::thread([this] { Run(); });
     return true;
@@ -104,7 +100,7 @@ void Relay::Accept() {
     RelayLink link;
     link.agentFd = waiting_.front();
     waiting_.erase(waiting_.begin());
-    link.serverFd = ConnectLoopback(serverPort_);
+    link.serverFd = simkit::ConnectLoopback(serverPort_);
     lastConnectMs_ = NowMs();
     if (link.serverFd < 0) {
         close(link.agentFd);
@@ -123,17 +119,17 @@ void Relay::Forward(RelayLink& link, const std::string& payload, bool fromAgent)
         ++link.perceptions;
         link.owesSyn = sync_;
         link.perceptionAtMs = NowMs();
-        practice::SendFrame(link.agentFd, payload);
+        simkit::SendFrame(link.agentFd, payload);
         return;
     }
     if (practice::HasNonFiniteNumber(payload) && link.nonFiniteMessages++ == 0) link.firstNonFinite = payload;
     if (IsSideMessage(payload) || !link.owesSyn) {
-        practice::SendFrame(link.serverFd, payload);
+        simkit::SendFrame(link.serverFd, payload);
         return;
     }
     ++link.answers;
     link.owesSyn = false;
-    practice::SendFrame(link.serverFd, payload + "(syn)");
+    simkit::SendFrame(link.serverFd, payload + "(syn)");
 }
 
 // Reads what one side sent and forwards each whole frame; closes the link when either ends.
@@ -149,7 +145,7 @@ void Relay::Pump(RelayLink& link, bool fromAgent) {
     std::string& buffer = fromAgent ? link.fromAgent : link.fromServer;
     if (n > 0) buffer.append(chunk, size_t(n));
     std::string payload;
-    while (practice::TakeFrame(buffer, payload, kMaxRelayFrameBytes) == practice::FrameResult::Ready)
+    while (TakeFrame(buffer, payload, kMaxRelayFrameBytes) == FrameResult::Ready)
         Forward(link, payload, fromAgent);
 }
 
@@ -158,7 +154,7 @@ void Relay::SynForSilentAgents() {
     for (RelayLink& link : links_) {
         if (link.closed || !link.owesSyn || now - link.perceptionAtMs < kSilentAgentSynMs) continue;
         link.owesSyn = false;
-        practice::SendFrame(link.serverFd, "(syn)");
+        simkit::SendFrame(link.serverFd, "(syn)");
     }
 }
 

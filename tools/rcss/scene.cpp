@@ -5,11 +5,13 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "geometry/geometry.h"
+
 namespace rcss {
 namespace {
 
 constexpr int kMaxDepth = 64;
-constexpr double kRadToDeg = 57.29577951308232;
+constexpr double kRadToDeg = 180.0 / kFullPi;
 
 bool ParseList(std::string_view text, size_t& at, int depth, SExp& out);
 

@@ -17,6 +17,8 @@
 #include <unistd.h>
 #include <vector>
 
+#include "simkit/loopback.h"
+
 namespace rcss {
 namespace {
 
@@ -84,31 +86,6 @@ Installation FindInstallation() {
     return FromPrefix(Dirname(Dirname(real)), real);
 }
 
-int FreePort() {
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof addr;
-    int port = 0;
-    if (bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
-        getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) == 0)
-        port = ntohs(addr.sin_port);
-    close(fd);
-    return port;
-}
-
-int ConnectLoopback(int port) {
-    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_port = htons(static_cast<uint16_t>(port));
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0) return fd;
-    close(fd);
-    return -1;
-}
-
 Server::~Server() { Stop(); }
 
 bool Server::WriteHome(const Installation& install, const ServerOptions& options, std::string& error) {
@@ -154,8 +131,8 @@ bool Server::Start(const Installation& install, const ServerOptions& options, st
         return false;
     }
     if (!WriteHome(install, options, error)) return false;
-    agentPort_ = FreePort();
-    monitorPort_ = FreePort();
+    agentPort_ = simkit::FreePort();
+    monitorPort_ = simkit::FreePort();
     Spawn(install, options.logPath.empty() ? home_ + "/server.log" : options.logPath);
     // Loading the scene takes a few seconds, longer on a busy machine.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
@@ -164,7 +141,7 @@ bool Server::Start(const Installation& install, const ServerOptions& options, st
             error = "the server ended while starting (see its log)";
             return false;
         }
-        monitorFd_ = ConnectLoopback(monitorPort_);
+        monitorFd_ = simkit::ConnectLoopback(monitorPort_);
         if (monitorFd_ >= 0) return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }

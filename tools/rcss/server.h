@@ -55,9 +55,4 @@ private:
     std::string home_;
 };
 
-// A loopback TCP port nobody listens on right now (the kernel picks it).
-int FreePort();
-// Connects to 127.0.0.1:port; -1 when nothing listens there.
-int ConnectLoopback(int port);
-
 }  // namespace rcss

@@ -11,7 +11,7 @@
 #include "motion/acthandle.h"
 #include "runtime/corvane.h"
 
-namespace standin {
+namespace simkit {
 
 void SimulatedJoints::Apply(const std::string& command) {
     ReadClauses(command);
@@ -47,4 +47,4 @@ double SimulatedJoints::Capped(double speed) const {
     return std::clamp(speed, -kSpeedCapRadPerSec, kSpeedCapRadPerSec);
 }
 
-}  // namespace standin
+}  // namespace simkit

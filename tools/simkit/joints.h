@@ -8,7 +8,7 @@
 #include "motion/legodometry.h"
 #include "motion/nao.h"
 
-namespace standin {
+namespace simkit {
 
 // The leg kinematics and ground odometry are the agent's own (motion/legodometry.h).
 using ::Ankles;
@@ -45,4 +45,4 @@ private:
     double moving_[kJointCount] = {};   // speed applied during the coming cycle
 };
 
-}  // namespace standin
+}  // namespace simkit

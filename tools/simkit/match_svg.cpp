@@ -5,14 +5,15 @@
 
 #include "simkit/vision_render.h"
 
-namespace standin {
+namespace simkit {
 namespace {
 
 constexpr double kPxPerM = 20.0;
 constexpr double kMarginM = 1.5;
+constexpr double kGoalDepthM = 0.6;
 
-double Px(double x) { return (x + 15.0 + kMarginM) * kPxPerM; }
-double Py(double y) { return (10.0 + kMarginM - y) * kPxPerM; }
+double Px(double x) { return (x + kHalfFieldLengthM + kMarginM) * kPxPerM; }
+double Py(double y) { return (kHalfFieldWidthM + kMarginM - y) * kPxPerM; }
 
 void Polyline(std::FILE* f, const PathM& path, const char* colour, double width) {
     if (path.size() < 2) return;
@@ -26,15 +27,15 @@ void Polyline(std::FILE* f, const PathM& path, const char* colour, double width)
 bool WriteMatchSvg(const std::string& path, const MatchPicture& picture) {
     std::FILE* f = std::fopen(path.c_str(), "w");
     if (!f) return false;
-    const double w = (30.0 + 2 * kMarginM) * kPxPerM, h = (20.0 + 2 * kMarginM) * kPxPerM;
+    const double w = (kFieldLengthM + 2 * kMarginM) * kPxPerM, h = (kFieldWidthM + 2 * kMarginM) * kPxPerM;
     std::fprintf(f, "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%.0f\" height=\"%.0f\">\n", w, h);
     std::fprintf(f, "<rect width=\"100%%\" height=\"100%%\" fill=\"#3a7d34\"/>\n");
     for (const FieldLine& l : FieldLines())
         std::fprintf(f, "<line x1=\"%.1f\" y1=\"%.1f\" x2=\"%.1f\" y2=\"%.1f\" stroke=\"white\" stroke-width=\"2\"/>\n",
                      Px(l.x1), Py(l.y1), Px(l.x2), Py(l.y2));
-    for (const double x : {-15.6, 15.0})
+    for (const double x : {-kHalfFieldLengthM - kGoalDepthM, kHalfFieldLengthM})
         std::fprintf(f, "<rect x=\"%.1f\" y=\"%.1f\" width=\"%.1f\" height=\"%.1f\" fill=\"none\" stroke=\"#dddddd\"/>\n",
-                     Px(x), Py(1.05), 0.6 * kPxPerM, 2.1 * kPxPerM);
+                     Px(x), Py(kGoalPostYM), kGoalDepthM * kPxPerM, kGoalWidthM * kPxPerM);
     for (const MatchPicture::Track& t : picture.robots) {
         if (t.path.empty()) continue;
         const char* colour = t.left ? "#2b6cff" : "#ff3b30";
@@ -54,4 +55,4 @@ bool WriteMatchSvg(const std::string& path, const MatchPicture& picture) {
     return true;
 }
 
-}  // namespace standin
+}  // namespace simkit

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-namespace standin {
+namespace simkit {
 
 using PathM = std::vector<std::pair<double, double>>;  // field frame, metres
 
@@ -30,4 +30,4 @@ struct MatchPicture {
 // False when the file cannot be written.
 bool WriteMatchSvg(const std::string& path, const MatchPicture& picture);
 
-}  // namespace standin
+}  // namespace simkit

@@ -6,16 +6,16 @@
 #include <cmath>
 #include <cstdio>
 
-namespace standin {
+namespace simkit {
 
 namespace {
 
 constexpr double kRadToDeg = 180.0 / kGeometryPi;
 
 // Absolute server positions: x toward the right-hand goal.
-const Vector kLandmarkAbs[kFlagCount] = {{-15, 10, 0},  {-15, 1.05, 0.8}, {-15, -1.05, 0.8},
-                                         {-15, -10, 0}, {15, 10, 0},      {15, 1.05, 0.8},
-                                         {15, -1.05, 0.8}, {15, -10, 0}};
+const Vector kLandmarkAbs[kFlagCount] = {
+    {-kHalfFieldLengthM, kHalfFieldWidthM, 0}, {-kHalfFieldLengthM, kGoalPostYM, kGoalHeightM}, {-kHalfFieldLengthM, -kGoalPostYM, kGoalHeightM}, {-kHalfFieldLengthM, -kHalfFieldWidthM, 0},
+    {kHalfFieldLengthM, kHalfFieldWidthM, 0},  {kHalfFieldLengthM, kGoalPostYM, kGoalHeightM},  {kHalfFieldLengthM, -kGoalPostYM, kGoalHeightM},  {kHalfFieldLengthM, -kHalfFieldWidthM, 0}};
 const char* const kLandmarkName[kFlagCount] = {"F1L", "G1L", "G2L", "F2L",
                                                "F1R", "G1R", "G2R", "F2R"};
 
@@ -120,8 +120,9 @@ constexpr double kPenaltyHalfWidth = 1.95;
 
 std::vector<FieldLine> MakeFieldLines() {
     std::vector<FieldLine> lines = {
-        {-15, 10, 15, 10}, {-15, -10, 15, -10}, {-15, -10, -15, 10}, {15, -10, 15, 10}, {0, -10, 0, 10}};
-    for (double end : {-15.0, 15.0}) {
+        {-kHalfFieldLengthM, kHalfFieldWidthM, kHalfFieldLengthM, kHalfFieldWidthM}, {-kHalfFieldLengthM, -kHalfFieldWidthM, kHalfFieldLengthM, -kHalfFieldWidthM}, {-kHalfFieldLengthM, -kHalfFieldWidthM, -kHalfFieldLengthM, kHalfFieldWidthM},
+        {kHalfFieldLengthM, -kHalfFieldWidthM, kHalfFieldLengthM, kHalfFieldWidthM}, {0, -kHalfFieldWidthM, 0, kHalfFieldWidthM}};
+    for (double end : {-kHalfFieldLengthM, kHalfFieldLengthM}) {
         const double front = end - std::copysign(kPenaltyDepth, end);
         lines.push_back({end, kPenaltyHalfWidth, front, kPenaltyHalfWidth});
         lines.push_back({front, kPenaltyHalfWidth, front, -kPenaltyHalfWidth});
@@ -326,4 +327,4 @@ std::string RenderMessage(const PerceptText& text, const ViewPose& pose, const V
     return msg;
 }
 
-}  // namespace standin
+}  // namespace simkit

@@ -12,7 +12,7 @@
 #include "geometry/geometry.h"
 #include "perception/msgparse.h"
 
-namespace standin {
+namespace simkit {
 
 // Where the camera is and where it looks. Degrees are global (counter-clockwise from +x)
 // for the body, relative to the torso for the head joints.
@@ -91,4 +91,4 @@ struct PerceptText {
 // One whole perception message in the server's order.
 std::string RenderMessage(const PerceptText& text, const ViewPose& pose, const VisionScene& scene);
 
-}  // namespace standin
+}  // namespace simkit
