@@ -1,6 +1,6 @@
 // Decision dispatcher: a fallen robot gets up, the head is pointed, and each play mode has
 // its handler; beams before kick-off and after goals, roles, kick-off, open play, the dive.
-// Global: `decision`. Reads `wm`, `gAltBuild`; writes wm's roles, drives `skill`, `Lip`,
+// Global: `decision`. Reads `wm`, `gVariant`; writes wm's roles, drives `skill`, `Lip`,
 // `ACT` (and through it `timer`).
 #include "behaviour/decision.h"
 
@@ -67,7 +67,7 @@ constexpr Handler kHandlers[PM_None + 1] = {
 
 Handler HandlerFor(TPlayMode mode) {
     if (mode < PM_BeforeKickOff || mode > PM_None) return &Decision::HoldStance;
-    if (gAltBuild && mode == PM_GoalKickOpp) return &Decision::PlayOn;
+    if (gVariant.goalKickOppIsPlayOn && mode == PM_GoalKickOpp) return &Decision::PlayOn;
     return kHandlers[mode];
 }
 
@@ -306,7 +306,7 @@ void Decision::PlayOn() {
         }
     } else if (IsNearestToBall()) {
         BallCarrier(*this);
-    } else if (wm.m_iUnum == 8 || (gAltBuild && wm.m_iUnum == 9)) {
+    } else if (wm.m_iUnum == 8 || (gVariant.secondSupportUnum != 0 && wm.m_iUnum == gVariant.secondSupportUnum)) {
         AttackFormation(wm.m_iUnum);
     } else {
         UpdateSituation();

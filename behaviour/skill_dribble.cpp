@@ -1,6 +1,6 @@
 // Dribbling: walking into the ball from behind, the "lined up to push it goalward" test and
 // the straight push at the feet. Reads wm (ball, landmarks, own pose) and SenseParse (this
-// cycle's ball and opponent feet); drives Lip through walk() and SearchBall.
+// cycle's ball and opponent feet) and `gVariant`; drives Lip through walk() and SearchBall.
 #include <cmath>
 
 #include "behaviour/skill.h"
@@ -10,22 +10,21 @@
 
 namespace {
 
-// Square of the camera height above the ball centre: what the seen distance has in excess
-// of the ground distance.
-constexpr double kCameraOverBallSq = 0.2116;
+
+constexpr double kWalkOnLimitPerMetreDeg = 10.0;
 
 // Walking on in stage 1 tolerates a wider bearing, growing with the distance, so that a
 // ball drifting sideways near the feet does not stop the robot; far off it narrows again.
 double DribbleBearingLimitDeg(int stage, double distM) {
     if (stage == 0) return 10.0;
-    const double q = 10.0 * distM + (gAltBuild ? 20.0 : 35.0);
+    const double q = kWalkOnLimitPerMetreDeg * distM + gVariant.dribbleWalkOnLimitDeg;
     return q <= 50.0 ? q : 30.0;
 }
 
 // The bearing the near approach bends away from. agent_alt picks it from where the ball
 // lies: the goal when it is deep or wide, otherwise the corner flag on the ball's side.
 double DribbleReferenceBearingDeg() {
-    if (!gAltBuild) return wm.getAngleGoalOppToBodyY();
+    if (!gVariant.dribbleReferenceByBallPlace) return wm.getAngleGoalOppToBodyY();
     const Vector& ball = wm.m_vBallPos;
     if (ball.Vx > 8.0 || std::fabs(ball.Vy) > 7.0) return wm.getAngleGoalOppToBodyY();
     return ball.Vy > 0.0 ? wm.getAngleFlagOppLToBodyY() : wm.getAngleFlagOppRToBodyY();
@@ -79,6 +78,15 @@ bool NearGoalDribble(double diffDeg) {
     return diffDeg > -30.0 && diffDeg < 0.0;
 }
 
+// The push: begun with the ball this near and this far round the front of the feet, kept
+// up while it stays within the wider limits.
+constexpr double kPushFromM = 0.2;
+constexpr double kPushFromMinDeg = -10.0, kPushFromMaxDeg = 12.0;
+constexpr double kPushAgainFromM = 0.15;  // from the approach the ball must lie nearer
+constexpr double kPushAgainMinDeg = -9.0;
+constexpr double kPushLostBeyondM = 0.4;
+constexpr double kPushLostBeyondDeg = 15.0;
+
 }  // namespace
 
 bool Skill::dribbleFromBack() {
@@ -124,35 +132,38 @@ bool Skill::canDribble(bool adjusting) {
 }
 
 bool Skill::WalkDribble(Vector vTargetPos, double, bool bClear) {
-    if (bClear) return true;
     WalkDribbleState& s = m_WalkDribble;
+    if (bClear) {
+        s.Reset();
+        m_Search.Reset();
+        return true;
+    }
     const Polar& seen = SenseParse.m_PolBallPos.PolPos;
-    // A ball seen nearer than the camera height has no ground distance: it is at the feet.
-    const double dist = std::sqrt(std::fmax(0.0, seen.Px * seen.Px - kCameraOverBallSq));
+    const double dist = WorldModel::GroundDistFromCameraM(seen.Px);
     const double e = NormalizeAngleDeg(seen.Py + wm.m_dFaceAng - wm.m_dBodyAng);
     // Pushing aims along the ball's line to the target as it lies when the push starts.
     auto startPushing = [&]() {
-        s.iState = 1;
+        s.step = DribbleStep::Push;
         s.dTargetAngle = NormalizeAngleDeg(HeadingDeg(wm.m_vBallPos, vTargetPos) - wm.m_dBodyAng);
     };
-    if (!s.bIsReset) {
+    if (!m_bDribbleStancePrepared) {
         Lip.Prepare(0, false);
-        s.bIsReset = true;
+        m_bDribbleStancePrepared = true;
     }
-    if (!s.bIsInit) {
-        if (dist < 0.2 && e > -10.0 && e < 12.0) startPushing();
-        else s.iState = 0;
-        s.bIsInit = true;
+    if (!s.bChosen) {
+        if (dist < kPushFromM && e > kPushFromMinDeg && e < kPushFromMaxDeg) startPushing();
+        else s.step = DribbleStep::Approach;
+        s.bChosen = true;
     }
-    if (s.iState == 1) {
+    if (s.step == DribbleStep::Push) {
         // Written so that a non-finite ball reading also counts as lost.
-        if (dist <= 0.4 && std::fabs(e) <= 15.0) {
+        if (dist <= kPushLostBeyondM && std::fabs(e) <= kPushLostBeyondDeg) {
             walk(WALK_F, static_cast<float>(s.dTargetAngle), false);
             return true;
         }
-        s.iState = 0;
+        s.step = DribbleStep::Approach;
     }
-    if (dist < 0.15 && e > -9.0 && e < 12.0) {
+    if (dist < kPushAgainFromM && e > kPushAgainMinDeg && e < kPushFromMaxDeg) {
         startPushing();
         return false;
     }

@@ -141,15 +141,15 @@ const Vector kGoal(15.0, 0.0, 0.0);
 TEST_F(Dribble, PushStartsOnlyWithTheBallAtTheFeet) {
     SeeBallAt(Seen(1.0), 0.0, 1.0, 0.0);
     EXPECT_TRUE(skill.WalkDribble(kGoal, 15.0, false));
-    EXPECT_EQ(skill.m_WalkDribble.iState, 0);
+    EXPECT_EQ(skill.m_WalkDribble.step, Skill::DribbleStep::Approach);
 
     SeeBallAt(Seen(0.18), 11.0, 0.18, 0.0);
     EXPECT_TRUE(skill.WalkDribble(kGoal, 15.0, false));  // still searching
-    EXPECT_EQ(skill.m_WalkDribble.iState, 0);
+    EXPECT_EQ(skill.m_WalkDribble.step, Skill::DribbleStep::Approach);
     const long walks = Lip.lastRequest.walkCalls;
     SeeBallAt(Seen(0.12), 11.0, 0.12, 0.0);
     EXPECT_FALSE(skill.WalkDribble(kGoal, 15.0, false));
-    EXPECT_EQ(skill.m_WalkDribble.iState, 1);
+    EXPECT_EQ(skill.m_WalkDribble.step, Skill::DribbleStep::Push);
     EXPECT_EQ(Lip.lastRequest.walkCalls, walks);  // the entry cycle commands nothing
 
     SeeBallAt(Seen(0.3), 14.0, 0.3, 0.0);
@@ -157,7 +157,7 @@ TEST_F(Dribble, PushStartsOnlyWithTheBallAtTheFeet) {
     EXPECT_EQ(Lip.lastRequest.type, WALK_F);
     SeeBallAt(Seen(0.45), 0.0, 0.45, 0.0);
     skill.WalkDribble(kGoal, 15.0, false);
-    EXPECT_EQ(skill.m_WalkDribble.iState, 0);
+    EXPECT_EQ(skill.m_WalkDribble.step, Skill::DribbleStep::Approach);
 
     // On the very first call the wider entry applies, and the push starts at once.
     SetUp();
@@ -191,7 +191,7 @@ TEST_F(Dribble, EachPushAimsFromTheBallAtTheTargetRelativeToTheBody) {
 TEST_F(Dribble, BallNearerThanTheCameraHeightCountsAsAtTheFeet) {
     SeeBallAt(0.3, 0.0, 0.0, 0.0);
     EXPECT_TRUE(skill.WalkDribble(kGoal, 15.0, false));
-    EXPECT_EQ(skill.m_WalkDribble.iState, 1);
+    EXPECT_EQ(skill.m_WalkDribble.step, Skill::DribbleStep::Push);
     EXPECT_EQ(Lip.lastRequest.type, WALK_F);
     EXPECT_EQ(Lip.lastRequest.turnDeg, 0);
 }
