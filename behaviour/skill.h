@@ -92,12 +92,17 @@ public:
     };
     // Which geometry the kick approach's phase flags were latched on.
     enum KickPath { KP_None = 0, KP_Straight, KP_Cross, KP_WrongSide };
+    // How far the approach to the kick has come. The straight kick passes Facing, Distance,
+    // ChooseFoot and Lateral; the cross kick Facing, Outside, Inside and Distance; both then
+    // stand Placed and kick. FinalDistance: a straight approach that was placed, backed off
+    // and only has the distance to redo.
+    enum class ApproachPhase { Facing, Distance, ChooseFoot, Lateral, Outside, Inside, FinalDistance, Placed };
+    enum class KickFoot { Undecided, Right, Left };
     struct ReadyForKickState {
         DribbleAction DribbleState = WalkF;
         bool bNeedUpdateDribbleState = true;
-        bool bIsGetTurnAngle = false, bIsGetSafePos = false, bIsGetCheckPos = false;
-        bool bIsGetCheckPosO = false, bIsGetCheckPosI = false;
-        bool bIsGetiAearL = false, bIsGetiAearR = false;
+        ApproachPhase phase = ApproachPhase::Facing;
+        KickFoot foot = KickFoot::Undecided;  // of the straight kick
         bool bSmallWalk = false, bIsWalkStop = false, bToSafeLine = false;
         bool bIsKickManyTimes = false;
         int KickTimes = 0;
@@ -112,6 +117,14 @@ public:
         int64_t iLastCallCycle = -1;
         long kicksDone = 0;  // kicks run to their end, for tools and tests to count
         DribbleAction lastKick = WalkF;
+        // Back to the start of an approach; the two counters for tools and tests stay.
+        void Reset() {
+            const long kicks = kicksDone;
+            const DribbleAction last = lastKick;
+            *this = ReadyForKickState();
+            kicksDone = kicks;
+            lastKick = last;
+        }
     };
     // The head scan for a lost ball (Watch, findBall).
     struct HeadScanState {
