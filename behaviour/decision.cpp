@@ -142,11 +142,19 @@ void PenaltyAttacker(Decision& d) {
     }
 }
 
+void PenaltyKeeper(Decision& d, bool dive) {
+    if (dive) {
+        d.CatchBall();
+    } else {
+        d.Defend();
+    }
+}
+
 // Dribbles while the checks allow it; after repeated failures re-positions behind the
 // ball (attack formation 0) until the checks pass again.
 void BallCarrier(Decision& d) {
     bool dribbleOk = false;
-    if (d.m_PlayOn.adjusting > 4) {
+    if (d.m_PlayOn.adjusting > Decision::kLastDribbling) {
         d.AttackFormation(0);
         dribbleOk = skill.canDribble(true);
     } else {
@@ -267,11 +275,11 @@ void Decision::KickOffOpp() {
 
 int Decision::NextAdjusting(int adjusting, bool dribbleOk) {
     if (dribbleOk) {
-        if (adjusting > 4) adjusting -= 1;
-        if (adjusting == 4) adjusting = 0;
+        if (adjusting > kLastDribbling) adjusting -= 1;
+        if (adjusting == kLastDribbling) adjusting = 0;
     } else {
-        if (adjusting <= 4) adjusting += 1;
-        if (adjusting == 5) adjusting = 10;
+        if (adjusting <= kLastDribbling) adjusting += 1;
+        if (adjusting == kFirstAdjusting) adjusting = kAdjustingFull;
     }
     return adjusting;
 }
@@ -299,11 +307,7 @@ void Decision::PlayOn() {
     if (bPenaltyAttacker) {
         PenaltyAttacker(*this);
     } else if (bPenaltyKeeper) {
-        if (ShouldDive(bNeedCatchBall, oppNum)) {
-            CatchBall();
-        } else {
-            Defend();
-        }
+        PenaltyKeeper(*this, ShouldDive(bNeedCatchBall, oppNum));
     } else if (IsNearestToBall()) {
         BallCarrier(*this);
     } else if (wm.m_iUnum == 8 || (gVariant.secondSupportUnum != 0 && wm.m_iUnum == gVariant.secondSupportUnum)) {

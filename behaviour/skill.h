@@ -70,10 +70,12 @@ public:
         ACT_TYPE WalkType = WALK_STAY;
         double dTurnAngle = 0.0;  // degrees
     };
+    // Get-up: lying (the set-up has not run), rising (the get-up motion runs), settling
+    // (back into the walking stance).
+    enum class GetUpStep { Lying, Rising, Settling };
     struct ClimbState {
-        bool bSetOver = false;   // the fallen set-up cycle has run
-        bool bClimbOver = false; // the get-up motion has finished
-        bool bPrepare = true;    // waiting for the stance
+        GetUpStep step = GetUpStep::Lying;
+        void Reset() { *this = ClimbState(); }
     };
     struct ClimbOnGroundState {
         FALLTYPE FallType = FALL_NONE;  // fall direction taken at the start
