@@ -92,6 +92,21 @@ TEST_F(KickApproach, LineFineTuningNeedsBothSamplesOnOneSideOfTheBand) {
     EXPECT_EQ(K().foot, Skill::KickFoot::Right);
 }
 
+// Placed while a side step was still held, then too close: only the distance is redone,
+// and the kick follows without another lateral check.
+TEST_F(KickApproach, BackingOffAfterThePlacingKeepsTheLateralPhase) {
+    ASSERT_EQ(UntilKickState(-0.15, 0.04, 0.0), WalkFR);
+    At(-0.12, 0.026, 0.0);
+    At(-0.12, 0.026, 0.0);
+    EXPECT_EQ(K().phase, Phase::FinalDistance);
+    EXPECT_EQ(Lip.lastRequest.type, WALK_B);
+    At(-0.16, 0.026, 0.0);
+    EXPECT_EQ(K().phase, Phase::Placed);
+    EXPECT_EQ(K().DribbleState, WalkFR);
+    At(-0.16, 0.026, 0.0);
+    EXPECT_EQ(K().DribbleState, ReadyForRightKick);
+}
+
 TEST_F(KickApproach, StopBeforeTheKickKeepsTheSmallStepsItApproachedWith) {
     ASSERT_EQ(UntilKickState(-0.15, 0.026, 0.0), ReadyForRightKick);
     const long walks = Lip.lastRequest.walkCalls;
