@@ -1,6 +1,6 @@
 // Decision dispatcher: a fallen robot gets up, the head is pointed, and each play mode has
 // its handler; beams before kick-off and after goals, roles, kick-off, open play, the dive.
-// Global: `decision`. Reads `wm`, `gAltBuild`; writes wm's roles, drives `skill`, `Lip`,
+// Global: `decision`. Reads `wm`, `gVariant`; writes wm's roles, drives `skill`, `Lip`,
 // `ACT` (and through it `timer`).
 #include "behaviour/decision.h"
 
@@ -67,7 +67,7 @@ constexpr Handler kHandlers[PM_None + 1] = {
 
 Handler HandlerFor(TPlayMode mode) {
     if (mode < PM_BeforeKickOff || mode > PM_None) return &Decision::HoldStance;
-    if (gAltBuild && mode == PM_GoalKickOpp) return &Decision::PlayOn;
+    if (gVariant.goalKickOppIsPlayOn && mode == PM_GoalKickOpp) return &Decision::PlayOn;
     return kHandlers[mode];
 }
 
@@ -142,11 +142,19 @@ void PenaltyAttacker(Decision& d) {
     }
 }
 
+void PenaltyKeeper(Decision& d, bool dive) {
+    if (dive) {
+        d.CatchBall();
+    } else {
+        d.Defend();
+    }
+}
+
 // Dribbles while the checks allow it; after repeated failures re-positions behind the
 // ball (attack formation 0) until the checks pass again.
 void BallCarrier(Decision& d) {
     bool dribbleOk = false;
-    if (d.m_PlayOn.adjusting > 4) {
+    if (d.m_PlayOn.adjusting > Decision::kLastDribbling) {
         d.AttackFormation(0);
         dribbleOk = skill.canDribble(true);
     } else {
@@ -267,11 +275,11 @@ void Decision::KickOffOpp() {
 
 int Decision::NextAdjusting(int adjusting, bool dribbleOk) {
     if (dribbleOk) {
-        if (adjusting > 4) adjusting -= 1;
-        if (adjusting == 4) adjusting = 0;
+        if (adjusting > kLastDribbling) adjusting -= 1;
+        if (adjusting == kLastDribbling) adjusting = 0;
     } else {
-        if (adjusting <= 4) adjusting += 1;
-        if (adjusting == 5) adjusting = 10;
+        if (adjusting <= kLastDribbling) adjusting += 1;
+        if (adjusting == kFirstAdjusting) adjusting = kAdjustingFull;
     }
     return adjusting;
 }
@@ -299,14 +307,10 @@ void Decision::PlayOn() {
     if (bPenaltyAttacker) {
         PenaltyAttacker(*this);
     } else if (bPenaltyKeeper) {
-        if (ShouldDive(bNeedCatchBall, oppNum)) {
-            CatchBall();
-        } else {
-            Defend();
-        }
+        PenaltyKeeper(*this, ShouldDive(bNeedCatchBall, oppNum));
     } else if (IsNearestToBall()) {
         BallCarrier(*this);
-    } else if (wm.m_iUnum == 8 || (gAltBuild && wm.m_iUnum == 9)) {
+    } else if (wm.m_iUnum == 8 || (gVariant.secondSupportUnum != 0 && wm.m_iUnum == gVariant.secondSupportUnum)) {
         AttackFormation(wm.m_iUnum);
     } else {
         UpdateSituation();

@@ -45,8 +45,13 @@ public:
     // The team-mate that plays the ball: the nearest, unless it took our last set piece and
     // nobody else has played the ball since; then the next nearest. 0: nobody known.
     static int BallCarrierNum();
-    // The ball carrier's hysteresis counter after one dribble check (see PlayOnState).
+    // The ball carrier's hysteresis counter after one dribble check (see PlayOnState): failed
+    // checks count up through the dribbling values; the fifth failure in a row jumps to
+    // kAdjustingFull, from where passed checks count down to kLastDribbling and then to 0.
     static int NextAdjusting(int adjusting, bool dribbleOk);
+    static constexpr int kLastDribbling = 4;  // up to here the carrier dribbles
+    static constexpr int kFirstAdjusting = 5;
+    static constexpr int kAdjustingFull = 10;
 
     // ---- formation and positioning (decision_formation.cpp)
     bool Formation();

@@ -1,6 +1,7 @@
 // Formation targets for players away from the ball, and the ball-relative positioning of
 // the ball carrier and the forward support. Reads wm (ball, own pose, roles, field size)
-// and SenseParse's ball sighting; writes m_AttackFormation; drives `skill`.
+// and SenseParse's ball sighting; writes m_AttackFormation; drives `skill`; the rules of
+// agent_alt come from `gVariant`.
 #include <cmath>
 #include <iostream>
 
@@ -83,7 +84,7 @@ Vector FormationCentre(int nearestRole, double halfL, double halfW) {
     Vector m = wm.m_vBallPos;
     for (const CentreShift& s : kCentreShifts)
         if (s.nearest == nearestRole) m = m + Vector(s.dx, s.dy, 0.0);
-    const double upperX = gAltBuild ? halfL - 1.95 : halfL - 0.975;
+    const double upperX = halfL - gVariant.centreMaxXInsideGoalLineM;
     m.Vx = Clamp(m.Vx, 2 - halfL + 1.95, upperX);
     m.Vy = Clamp(m.Vy, -(halfW - 1.5), halfW - 1.5);
     return m;
@@ -123,7 +124,7 @@ Vector Decision::FormationTarget() {
 
 bool Decision::Formation() {
     const Vector target = FormationTarget();
-    if (gAltBuild && wm.m_PlayerRole == PR_LeftFront) std::cout << "lf" << wm.m_iUnum << std::endl;
+    if (gVariant.printLeftFront && wm.m_PlayerRole == PR_LeftFront) std::cout << "lf" << wm.m_iUnum << std::endl;
     return skill.walkToFormationPos(target);
 }
 
@@ -155,7 +156,7 @@ constexpr StageTolerance kDefaultTolerance = {40, 0.4, 10, 0.6};
 
 StageTolerance ToleranceAfter(int stage) {
     StageTolerance t = (stage >= 0 && stage < 5) ? kStageTolerances[stage] : kDefaultTolerance;
-    if (gAltBuild && stage == 0) t.bodyAngleDis = 10;
+    if (stage == 0 && gVariant.attackFirstTurnToleranceDeg >= 0) t.bodyAngleDis = gVariant.attackFirstTurnToleranceDeg;
     return t;
 }
 
@@ -204,9 +205,9 @@ WalkOrder InPlaceOrder(const AttackView& v, const StageTolerance& t) {
             if (v.seenBallDist > v.dist) return {3, WALK_F, v.a, false};
             return {3, WALK_B, -v.a, false};
         }
-        return {4, WALK_STAY, gAltBuild ? v.gb : v.a, false};
+        return {4, WALK_STAY, gVariant.attackHoldFacesGoal ? v.gb : v.a, false};
     }
-    if (gAltBuild) {
+    if (gVariant.attackZeroAimsAtGoal) {
         if (!v.goalAndBallSeen) return {4, WALK_STAY, v.gb, false};
         if (std::fabs(toGoal) <= 5) return {4, WALK_STAY, v.a, false};
         return {4, SideStepTowards(toGoal), toGoal > 0 ? v.a - 40 : v.a + 40, true};
@@ -218,19 +219,21 @@ WalkOrder InPlaceOrder(const AttackView& v, const StageTolerance& t) {
 WalkOrder ChooseAttackOrder(const AttackView& v, const StageTolerance& t) {
     const double absA = std::fabs(v.a);
     const double absHT = std::fabs(v.hMinusT);
-    const double turnLimit = gAltBuild ? 10 * v.db + t.bodyAngleDis : t.bodyAngleDis;
+    const double turnLimit = gVariant.attackTurnLimitGrowsWithDistance
+                                  ? gVariant.attackTurnLimitPerMetreDeg * v.db + t.bodyAngleDis
+                                  : t.bodyAngleDis;
     if (absA > turnLimit)
-        return {0, WALK_STAY, v.a, !gAltBuild && std::fabs(absA - t.bodyAngleDis) < 10};
+        return {0, WALK_STAY, v.a, gVariant.attackSmallStepsNearEdge && std::fabs(absA - t.bodyAngleDis) < 10};
     const double farLimit = t.farDis + v.dist;
     if (v.db > farLimit) {
-        if (gAltBuild) return {1, WALK_F, v.a - 0.25 * v.T, false};
+        if (gVariant.attackApproachLeadsHeading) return {1, WALK_F, v.a - gVariant.attackApproachLeadShare * v.T, false};
         return {1, WALK_F, v.a, v.db - farLimit < 0.2 && absHT > t.posAngleDis};
     }
     const double toGoal = NormalizeAngleDeg(v.a - v.gb);
     if (v.goalAndBallSeen && std::fabs(toGoal) > v.goalDist + t.posAngleDis)
-        return {2, SideStepTowards(toGoal), v.a, !gAltBuild && absHT < 20};
+        return {2, SideStepTowards(toGoal), v.a, gVariant.attackSmallStepsNearEdge && absHT < 20};
     if (v.goalAndBallSeen || absHT <= t.posAngleDis) return InPlaceOrder(v, t);
-    return {2, SideStepTowards(v.hMinusT), v.a, !gAltBuild && absHT < 16};
+    return {2, SideStepTowards(v.hMinusT), v.a, gVariant.attackSmallStepsNearEdge && absHT < 16};
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // Set pieces: the kicker routine of our throw-in, corner, goal kick and free kick (find the
 // ball, come round it to face the goal, step up, stop, BigKick), who runs it, the bar on the
 // taker's second touch, and the opponent's goal kick.
-// Global: `decision`. Reads `wm`, `SenseParse`, `gAltBuild`; drives `skill`, `Lip`, `ACT`.
+// Global: `decision`. Reads `wm`, `SenseParse`, `gVariant`; drives `skill`, `Lip`, `ACT`.
 #include <algorithm>
 #include <cmath>
 
@@ -14,7 +14,6 @@
 
 namespace {
 
-constexpr double kCameraHeightSq = 0.2116;  // the camera sits 0.46 m above the ground
 constexpr double kMinCircleDist = 0.05;     // keeps the circling offset finite at the ball
 constexpr double kHeadSpeed = 0.08;
 constexpr double kHeadAccuracyDeg = 1.0;
@@ -85,7 +84,7 @@ double PostAngleDeg(Flag_ID post, double h) {
 KickerView Look() {
     KickerView v;
     const Polar& ball = SenseParse.m_PolBallPos.PolPos;
-    v.dist = std::sqrt(std::max(0.0, ball.Px * ball.Px - kCameraHeightSq));
+    v.dist = WorldModel::GroundDistFromCameraM(ball.Px);
     v.h = wm.m_HJ[JID_HEAD_1].fAngle;
     v.aL = PostAngleDeg(wm.m_bIsLeft ? F_G1R : F_G2L, v.h);
     v.aR = PostAngleDeg(wm.m_bIsLeft ? F_G2R : F_G1L, v.h);
@@ -318,7 +317,7 @@ void Decision::GoalKickUs() {
 // Two forwards wait on the edge of the opponent's area for a short goal kick; the rest
 // play on.
 void Decision::GoalKickOpp() {
-    if (gAltBuild) return;
+    if (gVariant.goalKickOppIsPlayOn) return;
     const Vector* spot = wm.m_iUnum == 7 ? &kGoalKickOppSpot7 : wm.m_iUnum == 8 ? &kGoalKickOppSpot8 : nullptr;
     if (spot == nullptr) {
         PlayOn();

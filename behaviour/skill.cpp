@@ -18,6 +18,15 @@ int TurnDegToInt(double turnDeg) {
     return static_cast<int>(t);
 }
 
+namespace {
+
+// What the get-up reports to the fall detector (WorldModel::UpdateFallState).
+constexpr int kFallReportGetUpStarted = 2;
+constexpr int kFallReportGetUpDone = 1;
+constexpr int kStanceSettleCycles = 10;  // the stance is taken over this many cycles
+
+}  // namespace
+
 bool Skill::walk(ACT_TYPE walkType, float walkAngleDeg, bool smallWalk) {
     Lip.bDisableSwingArm = false;
     Lip.Walk(walkType, TurnDegToInt(walkAngleDeg), smallWalk, false);
@@ -25,35 +34,32 @@ bool Skill::walk(ACT_TYPE walkType, float walkAngleDeg, bool smallWalk) {
 }
 
 bool Skill::Climb(bool bClear) {
+    using Step = GetUpStep;
     if (bClear || wm.m_FallState == FALL_NONE) {
         wm.m_bNeedCheckFall = true;
-        m_Climb.bSetOver = false;
-        m_Climb.bClimbOver = false;
-        m_Climb.bPrepare = true;
+        m_Climb.Reset();
         return true;
     }
-    if (!m_Climb.bSetOver) {
+    switch (m_Climb.step) {
+    case Step::Lying:
         // Abandon whatever key-frame motion ran and keep the detector quiet while lying.
         ACT.ClearAll();
         wm.m_bNeedCheckFall = false;
-        wm.UpdateFallState(2);
-        m_Climb.bSetOver = true;
+        wm.UpdateFallState(kFallReportGetUpStarted);
+        m_Climb.step = Step::Rising;
+        [[fallthrough]];
+    case Step::Rising:
+        if (!ClimbOnGround(false)) return false;
+        m_Climb.step = Step::Settling;
+        [[fallthrough]];
+    case Step::Settling:
+        if (!Lip.Prepare(kStanceSettleCycles, false)) return false;
+        wm.UpdateFallState(kFallReportGetUpDone);
+        wm.m_bNeedCheckFall = true;
+        m_Climb.Reset();
+        return true;
     }
-    if (!m_Climb.bClimbOver) {
-        m_Climb.bClimbOver = ClimbOnGround(false);
-        if (!m_Climb.bClimbOver) return false;
-        m_Climb.bPrepare = false;
-    } else if (m_Climb.bPrepare) {
-        return false;
-    }
-    m_Climb.bPrepare = Lip.Prepare(10, false);
-    if (!m_Climb.bPrepare) return false;
-    wm.UpdateFallState(1);
-    wm.m_bNeedCheckFall = true;
-    m_Climb.bSetOver = false;
-    m_Climb.bClimbOver = false;
-    m_Climb.bPrepare = true;
-    return true;
+    return false;
 }
 
 bool Skill::ClimbOnGround(bool bClear) {

@@ -41,6 +41,7 @@ public:
     bool dribbleFromBack();
     // Pure test, no command: walking on pushes the ball towards the goal.
     bool canDribble(bool adjusting);
+    // bClear resets the dribble and the search around the ball and commands nothing.
     bool WalkDribble(Vector vTargetPos, double adoptAng, bool bClear);
     bool ReadyForKick_New(Vector vTargetPos, bool bUseSmallKick, bool bClear);
 
@@ -54,8 +55,6 @@ public:
     bool State7(Vector vTargetPos);
     bool State8(Vector vTargetPos);
     bool State9(Vector vTargetPos);
-
-    int findBallStage = 0;  // step of the head scan
 
     // State that lives across cycles, one struct per skill. One `skill` exists per process,
     // so per-instance state behaves as process-wide while tests can start from scratch.
@@ -71,10 +70,12 @@ public:
         ACT_TYPE WalkType = WALK_STAY;
         double dTurnAngle = 0.0;  // degrees
     };
+    // Get-up: lying (the set-up has not run), rising (the get-up motion runs), settling
+    // (back into the walking stance).
+    enum class GetUpStep { Lying, Rising, Settling };
     struct ClimbState {
-        bool bSetOver = false;   // the fallen set-up cycle has run
-        bool bClimbOver = false; // the get-up motion has finished
-        bool bPrepare = true;    // waiting for the stance
+        GetUpStep step = GetUpStep::Lying;
+        void Reset() { *this = ClimbState(); }
     };
     struct ClimbOnGroundState {
         FALLTYPE FallType = FALL_NONE;  // fall direction taken at the start
@@ -84,20 +85,26 @@ public:
     struct DribbleFromBackState {
         int stage = 0;  // 0 turning to the ball, 1 walking
     };
+    enum class DribbleStep { Approach = 0, Push = 1 };
     struct WalkDribbleState {
-        bool bIsReset = false;  // stance prepared on the first call
-        bool bIsInit = false;
-        int iState = 0;            // 0 approaching, 1 pushing
-        double dTargetAngle = 0.0; // degrees, relative to the body on entry to pushing
+        bool bChosen = false;  // the first state has been chosen
+        DribbleStep step = DribbleStep::Approach;
+        double dTargetAngle = 0.0;  // degrees, relative to the body on entry to pushing
+        void Reset() { *this = WalkDribbleState(); }
     };
     // Which geometry the kick approach's phase flags were latched on.
     enum KickPath { KP_None = 0, KP_Straight, KP_Cross, KP_WrongSide };
+    // How far the approach to the kick has come. The straight kick passes Facing, Distance,
+    // ChooseFoot and Lateral; the cross kick Facing, Outside, Inside and Distance; both then
+    // stand Placed and kick. FinalDistance: a straight approach that was placed, backed off
+    // and only has the distance to redo.
+    enum class ApproachPhase { Facing, Distance, ChooseFoot, Lateral, Outside, Inside, FinalDistance, Placed };
+    enum class KickFoot { Undecided, Right, Left };
     struct ReadyForKickState {
         DribbleAction DribbleState = WalkF;
         bool bNeedUpdateDribbleState = true;
-        bool bIsGetTurnAngle = false, bIsGetSafePos = false, bIsGetCheckPos = false;
-        bool bIsGetCheckPosO = false, bIsGetCheckPosI = false;
-        bool bIsGetiAearL = false, bIsGetiAearR = false;
+        ApproachPhase phase = ApproachPhase::Facing;
+        KickFoot foot = KickFoot::Undecided;  // of the straight kick
         bool bSmallWalk = false, bIsWalkStop = false, bToSafeLine = false;
         bool bIsKickManyTimes = false;
         int KickTimes = 0;
@@ -112,22 +119,43 @@ public:
         int64_t iLastCallCycle = -1;
         long kicksDone = 0;  // kicks run to their end, for tools and tests to count
         DribbleAction lastKick = WalkF;
+        // Back to the start of an approach; the two counters for tools and tests stay.
+        void Reset() {
+            const long kicks = kicksDone;
+            const DribbleAction last = lastKick;
+            *this = ReadyForKickState();
+            kicksDone = kicks;
+            lastKick = last;
+        }
     };
-    struct WatchState {
-        int missTime = 0;  // cycles without the ball
+    // The head scan for a lost ball (Watch, findBall).
+    struct HeadScanState {
+        int missCycles = 0;  // cycles without the ball before the scan starts
+        int step = 0;        // step of the scan under way; 0: none
+        void Reset() { *this = HeadScanState(); }
     };
-    struct SearchBallState {
-        int iState = 1;          // 1 to 9
-        bool bIsInit = false;
-        bool bIsReset = false;  // the stance has been prepared (first call of the process)
-        double dTargetAngle = 0.0;  // degrees
-        double dAngle = 0.0;        // degrees
+    // The search around the ball (SearchBall): where the robot stands relative to the ball
+    // and the line to the target. Values are what the search prints.
+    enum class SearchStep {
+        WalkIn = 1,    // far from the ball: walk to it
+        Behind,        // behind the ball on the line, facing it: walk in
+        TurnBehind,    // behind the ball on the line: turn to face it
+        LeftFacing,    // off the line on the left-hand way round, facing the ball: step right
+        LeftBackOff,   // ... not facing it, still behind: circle stepping back
+        RightFacing,   // the mirror images on the right-hand way round
+        RightBackOff,
+        LeftInFront,   // beside or in front of the ball, left-hand way: circle stepping right
+        RightInFront,  // ... right-hand way: circle stepping left
     };
-    struct SubStateSearch {  // one each for State5, State7, State8, State9
-        int iState = 0;      // 1 moving, 2 turning
-        bool bIsInit = false;
-        double dAngle = 0.0;
-        double dTargetAngle = 0.0;
+    // A circling state steps round the ball, or turns back to it when far off the line.
+    enum class CircleMode { Unset, Stepping, Turning };
+    struct BallSearchState {
+        SearchStep step = SearchStep::WalkIn;
+        bool bChosen = false;       // the first state has been chosen
+        double dTargetAngle = 0.0;  // degrees, the way round the ball at the last choice
+        double dAngle = 0.0;        // degrees, the ball bearing at the last choice
+        CircleMode circle[4] = {};  // LeftBackOff, RightBackOff, LeftInFront, RightInFront
+        void Reset() { *this = BallSearchState(); }
     };
 
     WalkToFreeState m_WalkToFree;
@@ -138,7 +166,10 @@ public:
     DribbleFromBackState m_DribbleFromBack;
     WalkDribbleState m_WalkDribble;
     ReadyForKickState m_Kick;
-    WatchState m_Watch;
-    SearchBallState m_Search;
-    SubStateSearch m_State5, m_State7, m_State8, m_State9;
+    HeadScanState m_HeadScan;
+    BallSearchState m_Search;
+    // The dribble and the search each take the stance on their first call of the process;
+    // their resets leave these alone.
+    bool m_bDribbleStancePrepared = false;
+    bool m_bSearchStancePrepared = false;
 };

@@ -25,6 +25,19 @@ struct KickGeometry {
 
 constexpr double kDegToRad = kGeometryPi / 180.0;
 constexpr double kReadyBehindBallM = 0.13;
+constexpr double kWalkToBallFromM = 0.48;  // farther than this, walk to the ready point first
+constexpr double kReadyPointReachedM = 0.4;  // ... until this near the ball
+constexpr double kStraightKickMaxTurnDeg = 70.0;  // beyond this the kick goes across the body
+constexpr double kWrongSideTurnFirstDeg = 8.0;  // target side: turn to the heading first
+// Small steps near the ball: within these distances, the wider one for a big cross kick.
+constexpr double kCrossTurnFromDeg = 65.0;
+constexpr double kSmallStepsCrossM = 0.32, kSmallStepsM = 0.24;
+constexpr double kBallMovedM = 0.5;  // the ball moved this far between calls: start afresh
+constexpr int kTurnsKickStopDeg = -15;  // the closing step's turn before a kick
+// Getting behind the ball from its target side.
+constexpr double kOffTheLineM = 0.25;  // first sidestep this far off the kick line
+constexpr double kPastTheBallM = 0.2;  // then back until this far behind the ball
+constexpr double kBackOnLineLeftM = 0.04, kBackOnLineRightM = -0.05;  // and in towards the line
 
 KickGeometry MeasureKick(KickState& k, const Vector& vTargetPos) {
     KickGeometry g;
@@ -48,10 +61,12 @@ KickGeometry MeasureKick(KickState& k, const Vector& vTargetPos) {
     return g;
 }
 
-void ClearPhaseFlags(KickState& k) {
-    k.bIsGetTurnAngle = k.bIsGetSafePos = k.bIsGetCheckPos = false;
-    k.bIsGetCheckPosO = k.bIsGetCheckPosI = false;
-    k.bIsGetiAearL = k.bIsGetiAearR = false;
+using Phase = Skill::ApproachPhase;
+using Foot = Skill::KickFoot;
+
+void RestartPhases(KickState& k) {
+    k.phase = Phase::Facing;
+    k.foot = Foot::Undecided;
 }
 
 // The kicks share one timer with every other key-frame motion; a kick left running would
@@ -63,10 +78,10 @@ void AbandonKick(KickState& k) {
     k.bIsWalkStop = false;
 }
 
-// A reset that discards every step of the approach made so far.
+// Discards every step of the approach made so far; the ball's history stays.
 void DiscardProgress(KickState& k) {
     AbandonKick(k);
-    ClearPhaseFlags(k);
+    RestartPhases(k);
     k.bSmallWalk = k.bIsWalkStop = k.bToSafeLine = false;
     k.bNeedUpdateDribbleState = true;
 }
@@ -75,8 +90,8 @@ void DiscardProgress(KickState& k) {
 // a phase was passed this cycle (or the samples disagree), so the stored state runs once
 // more and the choice is made again next cycle.
 
-bool Latch(bool& phaseFlag) {
-    phaseFlag = true;
+bool Advance(KickState& k, Phase next) {
+    k.phase = next;
     return false;
 }
 
@@ -85,31 +100,47 @@ bool Pick(DribbleAction& next, DribbleAction state) {
     return true;
 }
 
+constexpr double kStraightFacingDeg = 5.0;    // the kick heading this near the body axis
+constexpr double kStraightBehindBallM = 0.21;  // along the line, this near behind the ball
+// Lateral bands (left of the line positive) that put the ball before the kicking foot.
+constexpr double kRightFootBandLoM = 0.024, kRightFootBandHiM = 0.029;
+constexpr double kLeftFootBandLoM = -0.03, kLeftFootBandHiM = -0.025;
+
+// The straight kick: face the kick heading, come to the right distance behind the ball,
+// choose the foot, then step sideways into that foot's band.
 bool ChooseStraight(KickState& k, const KickGeometry& g, DribbleAction& next) {
-    if (!k.bIsGetTurnAngle) {
-        if (std::fabs(g.turnDeg) < 5.0) return Latch(k.bIsGetTurnAngle);
+    switch (k.phase) {
+    case Phase::Facing:
+        if (std::fabs(g.turnDeg) < kStraightFacingDeg) return Advance(k, Phase::Distance);
         return Pick(next, WalkTurn);
-    }
-    if (!k.bIsGetSafePos) {
-        if (std::fabs(g.aveSafeM) < 0.21) return Latch(k.bIsGetSafePos);
+    case Phase::Distance:
+        if (std::fabs(g.aveSafeM) < kStraightBehindBallM) return Advance(k, Phase::ChooseFoot);
         return Pick(next, WalkF);
-    }
-    if (!k.bIsGetiAearL && !k.bIsGetiAearR) {
-        // After two kicks from one side the next one is taken from the other.
-        if ((g.area == -1) != k.bIsKickManyTimes) k.bIsGetiAearL = true;
-        else k.bIsGetiAearR = true;
-        return false;
-    }
-    if (!k.bIsGetCheckPos) {
-        const double lo = k.bIsGetiAearL ? 0.024 : -0.03;
-        const double hi = k.bIsGetiAearL ? 0.029 : -0.025;
+    case Phase::ChooseFoot:
+        // Backed off to redo the distance: the foot chosen before still holds.
+        if (k.foot == Foot::Undecided) {
+            // After two kicks from one side the next one is taken from the other.
+            k.foot = (g.area == -1) != k.bIsKickManyTimes ? Foot::Right : Foot::Left;
+            return Advance(k, Phase::Lateral);
+        }
+        k.phase = Phase::Lateral;
+        [[fallthrough]];
+    case Phase::Lateral: {
+        const bool right = k.foot == Foot::Right;
+        const double lo = right ? kRightFootBandLoM : kLeftFootBandLoM;
+        const double hi = right ? kRightFootBandHiM : kLeftFootBandHiM;
         const double c0 = k.dCheckPos[0], c1 = k.dCheckPos[1];
-        if (c0 >= lo && c0 <= hi && c1 >= lo && c1 <= hi) return Latch(k.bIsGetCheckPos);
+        if (c0 >= lo && c0 <= hi && c1 >= lo && c1 <= hi) return Advance(k, Phase::Placed);
         if (c0 < lo && c1 < lo) return Pick(next, WalkFL);
         if (c0 > hi && c1 > hi) return Pick(next, WalkFR);
         return false;
     }
-    return Pick(next, k.bIsGetiAearL ? ReadyForRightKick : ReadyForLeftKick);
+    case Phase::FinalDistance:
+        if (std::fabs(g.aveSafeM) < kStraightBehindBallM) return Advance(k, Phase::Placed);
+        return Pick(next, WalkF);
+    default:
+        return Pick(next, k.foot == Foot::Right ? ReadyForRightKick : ReadyForLeftKick);
+    }
 }
 
 // Thresholds of the kick across the body, for the kick to the body's right (turn < 0);
@@ -125,50 +156,54 @@ constexpr CrossKickLimits kCrossSmall = {-0.12, -0.05, 3.0, 0.08, 0.14, ReadyFor
 constexpr CrossKickLimits kCrossNormal = {-0.2, -0.15, 2.0, 0.13, 0.15, ReadyForKickRight,
                                           ReadyForKickLeft};
 
+constexpr double kCrossTurnMinDeg = 85.0, kCrossTurnMaxDeg = 95.0;  // the ball square to the body
+
+// The kick across the body: turn square to the kick heading, pass the outer then the inner
+// lateral check, then come to the right distance along the line.
 bool ChooseCross(KickState& k, const KickGeometry& g, bool bUseSmallKick, DribbleAction& next) {
     const CrossKickLimits& lim = bUseSmallKick ? kCrossSmall : kCrossNormal;
     const bool toRight = g.turnDeg < 0.0;
     const double s = toRight ? 1.0 : -1.0;  // mirrors offsets into the kick-to-the-right frame
     const double check = s * g.aveCheckM;
-    if (!k.bIsGetTurnAngle) {
-        if (std::fabs(g.turnDeg) > 85.0 && std::fabs(g.turnDeg) < 95.0)
-            return Latch(k.bIsGetTurnAngle);
+    switch (k.phase) {
+    case Phase::Facing:
+        if (std::fabs(g.turnDeg) > kCrossTurnMinDeg && std::fabs(g.turnDeg) < kCrossTurnMaxDeg)
+            return Advance(k, Phase::Outside);
         return Pick(next, toRight ? WalkTurn1 : WalkTurn2);
-    }
-    if (!k.bIsGetCheckPosO) {
-        if (check > lim.firstCheckM) return Latch(k.bIsGetCheckPosO);
+    case Phase::Outside:
+        if (check > lim.firstCheckM) return Advance(k, Phase::Inside);
         return Pick(next, toRight ? WalkFL1 : WalkFR2);
-    }
-    if (!k.bIsGetCheckPosI) {
-        if (check < lim.secondCheckM) return Latch(k.bIsGetCheckPosI);
+    case Phase::Inside:
+        if (check < lim.secondCheckM) return Advance(k, Phase::Distance);
         return Pick(next, toRight ? WalkFR1 : WalkFL2);
-    }
-    if (!k.bIsGetSafePos) {
+    case Phase::Distance: {
         const bool nearTouchLine = s * wm.m_vBallPos.Vy <= -lim.nearTouchLineYM;
         const double limit = nearTouchLine ? lim.safeNearTouchLineM : lim.safeM;
-        if (std::fabs(g.aveSafeM) < limit) return Latch(k.bIsGetSafePos);
+        if (std::fabs(g.aveSafeM) < limit) return Advance(k, Phase::Placed);
         return Pick(next, toRight ? WalkF1 : WalkF2);
     }
-    return Pick(next, toRight ? lim.rightKick : lim.leftKick);
+    default:
+        return Pick(next, toRight ? lim.rightKick : lim.leftKick);
+    }
 }
 
 Skill::KickPath PathOf(const KickGeometry& g) {
     if (g.area >= 0) return Skill::KP_WrongSide;
-    return std::fabs(g.turnDeg) < 70.0 ? Skill::KP_Straight : Skill::KP_Cross;
+    return std::fabs(g.turnDeg) < kStraightKickMaxTurnDeg ? Skill::KP_Straight : Skill::KP_Cross;
 }
 
 bool ChooseKickState(KickState& k, const KickGeometry& g, bool bUseSmallKick, DribbleAction& next) {
-    if (g.meToBallM >= 0.48) return Pick(next, WalkOther);
+    if (g.meToBallM >= kWalkToBallFromM) return Pick(next, WalkOther);
     // Each path latches its own phases: carried over to another path they would fire
     // that path's kick from the wrong place.
     const Skill::KickPath path = PathOf(g);
     if (path != k.path) {
-        ClearPhaseFlags(k);
+        RestartPhases(k);
         k.path = path;
     }
     switch (path) {
     case Skill::KP_WrongSide:
-        if (std::fabs(g.turnDeg) >= 8.0) next = WalkTurn;
+        if (std::fabs(g.turnDeg) >= kWrongSideTurnFirstDeg) next = WalkTurn;
         else next = g.area == 1 ? WalkBR : WalkBL;
         return true;
     case Skill::KP_Straight: return ChooseStraight(k, g, next);
@@ -237,6 +272,17 @@ void RunPlainStep(Skill& s, KickState& k, const KickGeometry& g) {
     s.walk(row.type, static_cast<float>(g.turnDeg + row.turnOffsetDeg), k.bSmallWalk);
 }
 
+// Too close to side-step: the distance to the ball is redone and the rest of the approach
+// kept; on the cross path the distance is its last phase.
+void RedoDistance(KickState& k) {
+    if (k.path == Skill::KP_Cross) {
+        if (k.phase == Phase::Placed) k.phase = Phase::Distance;
+    } else if (k.path == Skill::KP_Straight) {
+        if (k.phase == Phase::Placed || k.phase == Phase::FinalDistance) k.phase = Phase::FinalDistance;
+        else if (k.phase != Phase::Facing) k.phase = Phase::Distance;
+    }
+}
+
 void RunTwoWayStep(Skill& s, KickState& k, const KickGeometry& g) {
     const TwoWayStep& row = RowOf(kTwoWaySteps, k.DribbleState);
     const float turn = static_cast<float>(g.turnDeg + row.turnOffsetDeg);
@@ -245,7 +291,7 @@ void RunTwoWayStep(Skill& s, KickState& k, const KickGeometry& g) {
         s.walk(row.farType, turn, k.bSmallWalk);
         return;
     }
-    if (row.nearDropsSafePos) k.bIsGetSafePos = false;
+    if (row.nearDropsSafePos) RedoDistance(k);
     s.walk(row.nearType, turn, k.bSmallWalk);
 }
 
@@ -254,14 +300,14 @@ void RunTwoWayStep(Skill& s, KickState& k, const KickGeometry& g) {
 void RunGetBehind(Skill& s, KickState& k, const KickGeometry& g, bool mirrored) {
     const float turn = static_cast<float>(g.turnDeg);
     if (!k.bToSafeLine) {
-        if (std::fabs(g.aveCheckM) < 0.25) {
+        if (std::fabs(g.aveCheckM) < kOffTheLineM) {
             s.walk(mirrored ? WALK_HL : WALK_HR, turn, false);
             return;
         }
         k.bToSafeLine = true;
     }
-    if (g.area < 0 && std::fabs(g.aveSafeM) > 0.2) {
-        const bool offLine = mirrored ? g.aveCheckM > 0.04 : g.aveCheckM < -0.05;
+    if (g.area < 0 && std::fabs(g.aveSafeM) > kPastTheBallM) {
+        const bool offLine = mirrored ? g.aveCheckM > kBackOnLineLeftM : g.aveCheckM < kBackOnLineRightM;
         if (offLine) {
             s.walk(mirrored ? WALK_HR : WALK_HL, turn, false);
             return;
@@ -277,12 +323,11 @@ void EndKick(KickState& k, bool straight) {
     k.bKickInFlight = false;
     ++k.kicksDone;
     k.lastKick = k.DribbleState;
-    k.bIsGetSafePos = k.bIsGetTurnAngle = k.bSmallWalk = k.bIsWalkStop = false;
+    RestartPhases(k);
+    k.bSmallWalk = k.bIsWalkStop = false;
     if (straight) {
         ++k.KickTimes;
-        k.bIsGetCheckPos = k.bIsGetiAearL = k.bIsGetiAearR = k.bIsKickManyTimes = false;
-    } else {
-        k.bIsGetCheckPosI = k.bIsGetCheckPosO = false;
+        k.bIsKickManyTimes = false;
     }
     k.bNeedUpdateDribbleState = true;
 }
@@ -291,7 +336,7 @@ void RunKick(KickState& k, const KickMove& move) {
     if (!k.bIsWalkStop) {
         // Stop in the step size the approach walked with: a switch to full-size steps
         // here would lunge the stepping foot into the ball.
-        k.bIsWalkStop = Lip.StopWalk(-15, k.bSmallWalk);
+        k.bIsWalkStop = Lip.StopWalk(kTurnsKickStopDeg, k.bSmallWalk);
         return;
     }
     const bool done = (ACT.*move.kick)();
@@ -310,11 +355,13 @@ void RunKickState(Skill& s, KickState& k, const KickGeometry& g) {
     case WalkBL: RunGetBehind(s, k, g, false); break;
     case WalkBR: RunGetBehind(s, k, g, true); break;
     case WalkOther:
-        if (g.meToBallM < 0.4) k.bNeedUpdateDribbleState = true;
+        if (g.meToBallM < kReadyPointReachedM) k.bNeedUpdateDribbleState = true;
         else s.WalkToFree(g.readyPos, false);
         break;
-    case WalkOther_L: case WalkOther_R: break;
-    default: RunKick(k, *FindKick(k.DribbleState)); break;
+    default:
+        // WalkOther_L and WalkOther_R are never chosen: nothing to run for them.
+        if (const KickMove* move = FindKick(k.DribbleState)) RunKick(k, *move);
+        break;
     }
 }
 
@@ -323,7 +370,8 @@ void RunKickState(Skill& s, KickState& k, const KickGeometry& g) {
 bool Skill::ReadyForKick_New(Vector vTargetPos, bool bUseSmallKick, bool bClear) {
     KickState& k = m_Kick;
     if (bClear) {
-        DiscardProgress(k);
+        AbandonKick(k);
+        k.Reset();
         return true;
     }
     // Not called last cycle: whoever ran meanwhile may have used the timer of our kick.
@@ -335,9 +383,9 @@ bool Skill::ReadyForKick_New(Vector vTargetPos, bool bUseSmallKick, bool bClear)
         k.bIsKickManyTimes = true;
         k.KickTimes = 0;
     }
-    if (std::fabs(g.turnDeg) > 65.0 && !bUseSmallKick) k.bSmallWalk = g.meToBallM < 0.32;
-    else k.bSmallWalk = g.meToBallM < 0.24;
-    if (WorldModel::GetDistInXY(wm.m_vBallPos, k.vLastBall) > 0.5) {
+    if (std::fabs(g.turnDeg) > kCrossTurnFromDeg && !bUseSmallKick) k.bSmallWalk = g.meToBallM < kSmallStepsCrossM;
+    else k.bSmallWalk = g.meToBallM < kSmallStepsM;
+    if (WorldModel::GetDistInXY(wm.m_vBallPos, k.vLastBall) > kBallMovedM) {
         DiscardProgress(k);
         k.bIsKickManyTimes = false;
     }

@@ -54,17 +54,11 @@ constexpr ScanRow kScan[] = {
 constexpr int kLastLowScanStep = 83;  // pitch -40 up to here, 10 after
 constexpr double kScanLowPitchDeg = -40, kScanHighPitchDeg = 10;
 
-// Ball distance from the camera to the ground distance: the camera stands 0.46 m above the
-// ball centre. A ball seen nearer than that is taken as at the feet.
-double GroundDistFromCamera(double cameraDist) {
-    return std::sqrt(std::max(0.0, cameraDist * cameraDist - 0.2116));
-}
-
 // What the search decides on, evaluated fresh each time it is asked.
 struct SearchView {
     double dDist;   // ground distance to the ball, metres
     double g;       // 0 standing behind the ball on the line to the target, +-180 in front
-    double a;       // -g: the way round the ball
+    double a;       // -g: the way round the ball, positive on the left-hand way
     double dAngle;  // ball bearing relative to the body
     double m;       // |dAngle|
 };
@@ -72,7 +66,7 @@ struct SearchView {
 SearchView ViewSearch(const Vector& target) {
     const Polar& ball = SenseParse.m_PolBallPos.PolPos;
     SearchView v;
-    v.dDist = GroundDistFromCamera(ball.Px);
+    v.dDist = WorldModel::GroundDistFromCameraM(ball.Px);
     v.g = NormalizeAngleDeg(HeadingDeg(wm.m_vBallPosKF, wm.m_vSelfPosKF) - HeadingDeg(wm.m_vBallPosKF, target) + 180);
     v.a = -v.g;
     v.dAngle = NormalizeAngleDeg(ball.Py + wm.m_dFaceAng - wm.m_dBodyAng);
@@ -80,100 +74,143 @@ SearchView ViewSearch(const Vector& target) {
     return v;
 }
 
-int InitialSearchState(const SearchView& v) {
-    if (v.dDist > 0.8) return 1;
-    const bool facing = v.m < 15;
-    if (std::fabs(v.g) > 165) return facing ? 2 : 3;
-    if (v.a > 0) return facing ? 4 : v.a < 90 ? 5 : 8;
-    return facing ? 6 : v.a > -90 ? 7 : 9;
-}
+using Step = Skill::SearchStep;
+
+constexpr double kWalkInFromM = 0.8;     // first choice: farther than this, walk in first
+constexpr double kReachedBallM = 0.6;    // walking in ends nearer than this
+constexpr double kLostBallM = 1.0;       // circling states walk in again beyond this
+constexpr double kLostBallInFrontM = 1.2;  // ... and the states in front of the ball beyond this
+constexpr double kFacingBallDeg = 15;    // the ball this close to the body axis counts as ahead
+constexpr double kBehindLineDeg = 165;   // first choice: |g| beyond this is behind the ball
 
 // Exits several states share.
-int ExitBehind(const SearchView& v) { return v.m < 15 ? 2 : 3; }
-int ExitLeftAround(const SearchView& v) { return v.m < 15 ? 4 : v.a > 85 ? 5 : 8; }
-int ExitBackRight(const SearchView& v) { return v.a < -85 ? 7 : 9; }
-int ExitRightAround(const SearchView& v) { return v.m < 15 ? 6 : ExitBackRight(v); }
+Step ExitBehind(const SearchView& v) { return v.m < 15 ? Step::Behind : Step::TurnBehind; }
+Step ExitLeftAround(const SearchView& v) {
+    return v.m < 15 ? Step::LeftFacing : v.a > 85 ? Step::LeftBackOff : Step::LeftInFront;
+}
+Step ExitBackRight(const SearchView& v) { return v.a < -85 ? Step::RightBackOff : Step::RightInFront; }
+Step ExitRightAround(const SearchView& v) { return v.m < 15 ? Step::RightFacing : ExitBackRight(v); }
 
-// One transition of the search, made only between steps of the walking engine.
-int NextSearchState(int state, const SearchView& v) {
-    const double absG = std::fabs(v.g);
-    switch (state) {
-        case 1:
-            if (v.dDist >= 0.6) return 1;
-            return absG < 15 ? ExitBehind(v) : v.a > 0 ? ExitLeftAround(v) : ExitRightAround(v);
-        case 2:
-            if (v.dDist > 1) return 1;
-            if (v.a > 20) return v.m < 15 ? 4 : v.a < 85 ? 5 : 8;
-            return v.a < -20 ? ExitRightAround(v) : 2;
-        case 3:
-            if (v.dDist > 1) return 1;
-            if (absG <= 25) return v.m < 10 ? 2 : 3;
-            if (v.m < 15) return v.a > 0 ? 4 : 6;
-            return v.a > 85 ? 5 : v.a < -85 ? 7 : v.a > 0 ? 8 : 9;
-        case 4:
-            if (v.dDist > 1) return 1;
-            if (absG < 12) return ExitBehind(v);
-            if (v.a > 0 || v.a < -170) return v.m < 20 ? 4 : v.a > 85 ? 5 : 8;
-            return ExitRightAround(v);
-        case 5:
-            if (v.dDist > 1) return 1;
-            if (absG < 12) return ExitBehind(v);
-            if (v.a > 12 || v.a < -170) return v.m < 10 ? 4 : v.a > 80 ? 5 : 8;
-            return ExitRightAround(v);
-        case 6:
-            if (v.dDist > 1) return 1;
-            if (absG < 12) return ExitBehind(v);
-            if (v.a > 170 || v.a < -12) return v.m < 20 ? 6 : ExitBackRight(v);
-            return ExitLeftAround(v);
-        case 7:
-            if (v.dDist > 1) return 1;
-            if (absG < 12) return ExitBehind(v);
-            if (v.a > 170 || v.a < -12) return v.m < 12 ? 6 : v.a < -80 ? 7 : 9;
-            return ExitLeftAround(v);
-        case 8:
-            if (v.dDist > 1.2) return 1;
-            if (absG < 12) return ExitBehind(v);
-            if (v.a > 170 || v.a < -15) return ExitRightAround(v);
-            return v.m < 15 ? 4 : v.a > 90 ? 5 : 8;
-        case 9:
-            if (v.dDist > 1.2) return 1;
-            if (absG < 15) return ExitBehind(v);
-            if (v.a > 170 || v.a < -15) return v.m < 15 ? 6 : v.a < -90 ? 7 : 9;
-            return ExitLeftAround(v);
-        default:
-            return 1;
-    }
+Step FirstStep(const SearchView& v) {
+    if (v.dDist > kWalkInFromM) return Step::WalkIn;
+    const bool facing = v.m < kFacingBallDeg;
+    if (std::fabs(v.g) > kBehindLineDeg) return facing ? Step::Behind : Step::TurnBehind;
+    if (v.a > 0) return facing ? Step::LeftFacing : v.a < 90 ? Step::LeftBackOff : Step::LeftInFront;
+    return facing ? Step::RightFacing : v.a > -90 ? Step::RightBackOff : Step::RightInFront;
 }
 
-// Sub-skills circle the ball with one stepping direction, pausing to turn back to the
-// ball when the robot has drifted far off the line.
-void CircleBall(Skill::SubStateSearch& s, ACT_TYPE moveType, const Vector& target) {
+// ---- transitions, one per state; each is asked only between steps of the walking engine.
+
+Step FromWalkIn(const SearchView& v) {
+    if (v.dDist >= kReachedBallM) return Step::WalkIn;
+    if (std::fabs(v.g) < 15) return ExitBehind(v);
+    return v.a > 0 ? ExitLeftAround(v) : ExitRightAround(v);
+}
+Step FromBehind(const SearchView& v) {
+    if (v.a > 20) return v.m < 15 ? Step::LeftFacing : v.a < 85 ? Step::LeftBackOff : Step::LeftInFront;
+    return v.a < -20 ? ExitRightAround(v) : Step::Behind;
+}
+Step FromTurnBehind(const SearchView& v) {
+    if (std::fabs(v.g) <= 25) return v.m < 10 ? Step::Behind : Step::TurnBehind;
+    if (v.m < 15) return v.a > 0 ? Step::LeftFacing : Step::RightFacing;
+    if (v.a > 85) return Step::LeftBackOff;
+    if (v.a < -85) return Step::RightBackOff;
+    return v.a > 0 ? Step::LeftInFront : Step::RightInFront;
+}
+Step FromLeftFacing(const SearchView& v) {
+    if (v.a > 0 || v.a < -170) return v.m < 20 ? Step::LeftFacing : v.a > 85 ? Step::LeftBackOff : Step::LeftInFront;
+    return ExitRightAround(v);
+}
+Step FromLeftBackOff(const SearchView& v) {
+    if (v.a > 12 || v.a < -170) return v.m < 10 ? Step::LeftFacing : v.a > 80 ? Step::LeftBackOff : Step::LeftInFront;
+    return ExitRightAround(v);
+}
+Step FromRightFacing(const SearchView& v) {
+    if (v.a > 170 || v.a < -12) return v.m < 20 ? Step::RightFacing : ExitBackRight(v);
+    return ExitLeftAround(v);
+}
+Step FromRightBackOff(const SearchView& v) {
+    if (v.a > 170 || v.a < -12) return v.m < 12 ? Step::RightFacing : v.a < -80 ? Step::RightBackOff : Step::RightInFront;
+    return ExitLeftAround(v);
+}
+Step FromLeftInFront(const SearchView& v) {
+    if (v.a > 170 || v.a < -15) return ExitRightAround(v);
+    return v.m < 15 ? Step::LeftFacing : v.a > 90 ? Step::LeftBackOff : Step::LeftInFront;
+}
+Step FromRightInFront(const SearchView& v) {
+    if (v.a > 170 || v.a < -15) return v.m < 15 ? Step::RightFacing : v.a < -90 ? Step::RightBackOff : Step::RightInFront;
+    return ExitLeftAround(v);
+}
+
+// One row per state, in the order of the values: when to leave it (walking in again when
+// the ball is lost, standing behind it when on the line, else the state's own exits) and
+// what to do while there.
+enum class Action { WalkToBall, TurnToBall, StepRight, StepLeft, Circle };
+struct SearchRow {
+    Step step;
+    double lostBeyondM;   // < 0: this state does not give up on the ball
+    double onLineDeg;     // |g| below this: behind the ball on the line; < 0: no such exit
+    Step (*exits)(const SearchView&);
+    Action action;
+    int circle;           // which circling sub-state, for Action::Circle
+    ACT_TYPE circleStep;  // the step of that circle
+};
+constexpr SearchRow kSearchRows[] = {
+    {Step::WalkIn, -1, -1, FromWalkIn, Action::WalkToBall, 0, WALK_F},
+    {Step::Behind, kLostBallM, -1, FromBehind, Action::WalkToBall, 0, WALK_F},
+    {Step::TurnBehind, kLostBallM, -1, FromTurnBehind, Action::TurnToBall, 0, WALK_F},
+    {Step::LeftFacing, kLostBallM, 12, FromLeftFacing, Action::StepRight, 0, WALK_F},
+    {Step::LeftBackOff, kLostBallM, 12, FromLeftBackOff, Action::Circle, 0, WALK_B},
+    {Step::RightFacing, kLostBallM, 12, FromRightFacing, Action::StepLeft, 0, WALK_F},
+    {Step::RightBackOff, kLostBallM, 12, FromRightBackOff, Action::Circle, 1, WALK_B},
+    {Step::LeftInFront, kLostBallInFrontM, 12, FromLeftInFront, Action::Circle, 2, WALK_HR},
+    {Step::RightInFront, kLostBallInFrontM, 15, FromRightInFront, Action::Circle, 3, WALK_HL},
+};
+
+const SearchRow& RowOf(Step step) {
+    for (const SearchRow& row : kSearchRows)
+        if (row.step == step) return row;
+    return kSearchRows[0];
+}
+
+Step NextStep(Step step, const SearchView& v) {
+    const SearchRow& row = RowOf(step);
+    if (row.lostBeyondM >= 0 && v.dDist > row.lostBeyondM) return Step::WalkIn;
+    if (row.onLineDeg >= 0 && std::fabs(v.g) < row.onLineDeg) return ExitBehind(v);
+    return row.exits(v);
+}
+
+constexpr double kCircleOnLineDeg = 30;  // first call: nearer the line than this, step at once
+constexpr double kCircleTurnBackDeg = 45;  // drifted this far off the line: turn back to the ball
+constexpr double kCircleStepAgainDeg = 20;  // turned back this near the line: step again
+
+// Circling the ball with one stepping direction, pausing to turn back to the ball when the
+// robot has drifted far off the line.
+void CircleBall(Skill::CircleMode& mode, ACT_TYPE moveType, const Vector& target) {
+    using Mode = Skill::CircleMode;
     const SearchView v = ViewSearch(target);
-    s.dAngle = v.dAngle;
-    s.dTargetAngle = v.a;
     const double absG = std::fabs(v.g);
-    if (!s.bIsInit) {
-        s.iState = absG < 30 ? 1 : 2;
-        s.bIsInit = true;
+    switch (mode) {
+    case Mode::Unset: mode = absG < kCircleOnLineDeg ? Mode::Stepping : Mode::Turning; break;
+    case Mode::Stepping: if (absG > kCircleTurnBackDeg) mode = Mode::Turning; break;
+    case Mode::Turning: if (absG < kCircleStepAgainDeg) mode = Mode::Stepping; break;
     }
-    if (s.iState == 1 && absG > 45) s.iState = 2;
-    else if (s.iState == 2 && absG < 20) s.iState = 1;
-    IssueWalk(s.iState == 1 ? moveType : WALK_STAY, v.dAngle);
+    IssueWalk(mode == Mode::Stepping ? moveType : WALK_STAY, v.dAngle);
 }
 
 }  // namespace
 
 bool Skill::Watch() {
     if (!wm.m_bCanSeeBall) {
-        if (m_Watch.missTime > 6) findBall();
-        else ++m_Watch.missTime;
+        if (m_HeadScan.missCycles > 6) findBall();
+        else ++m_HeadScan.missCycles;
         return true;
     }
-    findBallStage = 0;  // the next loss scans from its first step, where the ball was
+    m_HeadScan.step = 0;  // the next loss scans from its first step, where the ball was
     const double aDeg = NormalizeAngleDeg(wm.getAngleBallToBodyY());
     const double pitchDeg = wm.getAngleBallToBodyZ() + kPitchAboveBallDeg;
     if (wm.canSeeGoalOppL() && wm.canSeeGoalOppR()) {
-        m_Watch.missTime = 0;
+        m_HeadScan.missCycles = 0;
         const double lDeg = wm.getAngleGoalOppLToBodyY();
         const double rDeg = wm.getAngleGoalOppRToBodyY();
         const double dl = AbsDiffDeg(lDeg, aDeg), dr = AbsDiffDeg(rDeg, aDeg);
@@ -201,14 +238,14 @@ bool Skill::lookAtBallAnd(GameFlag_ID flag1, GameFlag_ID flag2) {
 }
 
 bool Skill::findBall() {
-    const int s = ++findBallStage;
+    const int s = ++m_HeadScan.step;
     if (wm.m_bCanSeeBall) {
-        findBallStage = 0;
+        m_HeadScan.step = 0;
         return true;
     }
     const ScanRow* row = std::find_if(std::begin(kScan), std::end(kScan), [s](const ScanRow& r) { return s <= r.lastStep; });
     if (row == std::end(kScan)) {
-        findBallStage = 0;
+        m_HeadScan.step = 0;
         return true;
     }
     double yawDeg = row->yawDeg;
@@ -221,54 +258,52 @@ bool Skill::findBall() {
 }
 
 void Skill::SearchBall(Vector vTargetPos) {
-    SearchBallState& s = m_Search;
-    if (!s.bIsReset) {
+    BallSearchState& s = m_Search;
+    if (!m_bSearchStancePrepared) {
         Lip.Prepare(0, false);
-        s.bIsReset = true;
+        m_bSearchStancePrepared = true;
     }
-    std::cout << s.iState << "  " << s.dTargetAngle << " " << s.dAngle << std::endl;
-    if (!s.bIsInit) {
+    std::cout << static_cast<int>(s.step) << "  " << s.dTargetAngle << " " << s.dAngle << std::endl;
+    if (!s.bChosen) {
         const SearchView v = ViewSearch(vTargetPos);
-        s.iState = InitialSearchState(v);
-        s.bIsInit = true;
+        s.step = FirstStep(v);
+        s.bChosen = true;
         s.dTargetAngle = v.a;
         s.dAngle = v.dAngle;
     }
     // Plans change only where the engine can take them: at a step end or the start step.
     if (Lip.isWalkStop()) {
         const SearchView v = ViewSearch(vTargetPos);
-        s.iState = NextSearchState(s.iState, v);
+        s.step = NextStep(s.step, v);
         s.dTargetAngle = v.a;
         s.dAngle = v.dAngle;
     }
-    switch (s.iState) {
-        case 3: IssueWalk(WALK_STAY, s.dAngle); break;
-        case 4: IssueWalk(WALK_HR, s.dTargetAngle); break;
-        case 5: State5(vTargetPos); break;
-        case 6: IssueWalk(WALK_HL, s.dTargetAngle); break;
-        case 7: State7(vTargetPos); break;
-        case 8: State8(vTargetPos); break;
-        case 9: State9(vTargetPos); break;
-        default: IssueWalk(WALK_F, s.dAngle); break;  // 1 far and 2 behind: walk in
+    const SearchRow& row = RowOf(s.step);
+    switch (row.action) {
+    case Action::WalkToBall: IssueWalk(WALK_F, s.dAngle); break;
+    case Action::TurnToBall: IssueWalk(WALK_STAY, s.dAngle); break;
+    case Action::StepRight: IssueWalk(WALK_HR, s.dTargetAngle); break;
+    case Action::StepLeft: IssueWalk(WALK_HL, s.dTargetAngle); break;
+    case Action::Circle: CircleBall(s.circle[row.circle], row.circleStep, vTargetPos); break;
     }
 }
 
 bool Skill::State5(Vector vTargetPos) {
-    CircleBall(m_State5, WALK_B, vTargetPos);
+    CircleBall(m_Search.circle[0], WALK_B, vTargetPos);
     return true;
 }
 
 bool Skill::State7(Vector vTargetPos) {
-    CircleBall(m_State7, WALK_B, vTargetPos);
+    CircleBall(m_Search.circle[1], WALK_B, vTargetPos);
     return true;
 }
 
 bool Skill::State8(Vector vTargetPos) {
-    CircleBall(m_State8, WALK_HR, vTargetPos);
+    CircleBall(m_Search.circle[2], WALK_HR, vTargetPos);
     return true;
 }
 
 bool Skill::State9(Vector vTargetPos) {
-    CircleBall(m_State9, WALK_HL, vTargetPos);
+    CircleBall(m_Search.circle[3], WALK_HL, vTargetPos);
     return true;
 }

@@ -1,6 +1,6 @@
 // Walking engine: walk, stop and standing posture, the step clock, foot poses from the
 // gait generator, both legs solved and turned into speed commands, and the arm swing.
-// Global: `Lip` (corvane.cpp). Reads `wm.m_HJ`, `gAltBuild`; writes `gNao`, `ACT.HJControl`.
+// Global: `Lip` (corvane.cpp). Reads `wm.m_HJ`, `gVariant`; writes `gNao`, `ACT.HJControl`.
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -77,10 +77,10 @@ constexpr PoseRow kAltSmallForward = {0.6f, 0, 0.2f, 0.03f,    1, 0,       1, 0,
 const PoseRow* RowFor(ACT_TYPE type, bool small, bool startStep) {
     switch (type) {
         case WALK_STAY: return &kStay;
-        case WALK_HL: return !small ? &kSideLeft : gAltBuild ? &kAltSmallLeft : &kSmallLeft;
-        case WALK_HR: return !small ? &kSideRight : gAltBuild ? &kAltSmallRight : &kSmallRight;
+        case WALK_HL: return !small ? &kSideLeft : gVariant.altSmallSteps ? &kAltSmallLeft : &kSmallLeft;
+        case WALK_HR: return !small ? &kSideRight : gVariant.altSmallSteps ? &kAltSmallRight : &kSmallRight;
         case WALK_F:
-            if (small) return gAltBuild ? &kAltSmallForward : &kSmallForward;
+            if (small) return gVariant.altSmallSteps ? &kAltSmallForward : &kSmallForward;
             return startStep ? &kForwardStart : &kForward;
         case WALK_B: return small ? &kSmallBackward : &kBackward;
         default: return nullptr;

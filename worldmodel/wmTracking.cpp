@@ -56,12 +56,14 @@ void WorldModel::TrackPlayer(const PlayerPosInfo& seen, PlayerPosInfo& entry) {
 
 // ---- ball
 
-// The camera is taken as 0.46 m above the ball centre; a closer sighting lies under the
-// camera and gets ground distance 0 instead of a root of a negative number.
+double WorldModel::GroundDistFromCameraM(double seenDistM) {
+    const double ground2 = seenDistM * seenDistM - kCameraOverBallSqM2;
+    return ground2 > 0 ? std::sqrt(ground2) : 0.0;
+}
+
 void WorldModel::UpdateBallPos() {
     const Polar& ball = SenseParse.m_PolBallPos.PolPos;
-    const double ground2 = ball.Px * ball.Px - 0.2116;
-    const double ground = ground2 > 0 ? std::sqrt(ground2) : 0.0;
+    const double ground = GroundDistFromCameraM(ball.Px);
     const double dirRad = (m_dFaceAng + ball.Py) * kGeometryPi / 180;
     m_vSeeBallPos = m_vSelfPos + Vector(ground * std::cos(dirRad), ground * std::sin(dirRad), 0);
     m_vSeeBallPos.Vz = m_dBallRadius;

@@ -144,6 +144,11 @@ public:
     static double NormalizeAng(double dAngDeg);  // into (-180, 180]
     static double Round(double dNum, int i);
     static double GetDistInXY(const Vector& v1, const Vector& v2);
+    // Square of the camera's height above the ball centre (0.46 m), m^2.
+    static constexpr double kCameraOverBallSqM2 = 0.2116;
+    // Ground distance of a ball the camera sees this far away, metres; a ball seen nearer
+    // than the camera height lies under the camera and gets 0 (so does a non-finite one).
+    static double GroundDistFromCameraM(double seenDistM);
     static Vector GetPoint(const Vector& vStart, const Vector& vEnd, double dLength);
 
     // ---- body-relative queries (degrees, metres); each returns its last value while

@@ -146,7 +146,7 @@ TEST_F(AttackJudgement, NearestDefenderClearsOrDribbles) {
         SeeBallAtGround(0.5, 0);
         PlaceOpponent(4, -10 + oppDist, 2);
         decision.Defend();
-        const bool dribbled = skill.m_WalkDribble.bIsReset;
+        const bool dribbled = skill.m_bDribbleStancePrepared;
         const bool kicked = skill.m_Kick.vLastBall == wm.m_vBallPos;
         EXPECT_EQ(dribbled, oppDist <= 1.2) << oppDist;
         EXPECT_EQ(kicked, oppDist > 1.2) << oppDist;

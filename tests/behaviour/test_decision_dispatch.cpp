@@ -1,7 +1,9 @@
 // The dispatcher: what each play mode hands the cycle to, beams and roles before kick-off
 // and after goals, the kick-off, the fallen robot, and who counts as the ball carrier.
 #include <cmath>
+#include <cstdio>
 #include <limits>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -56,15 +58,32 @@ TEST_F(Dispatch, ModesWithoutHandlerCloseTheStrideAndStand) {
     EXPECT_TRUE(LegsCommanded());
 }
 
-TEST_F(Dispatch, BeamsToTheKickOffTableAndAssignsRolesOnce) {
-    const std::vector<std::string> expected = {
-        BeamText("-15", "0", "0"),    BeamText("-13", "1.7", "0"),  BeamText("-13", "-1.7", "0"),
-        BeamText("-10.5", "2.5", "0"), BeamText("-9.5", "0", "0"),  BeamText("-10.5", "-2.5", "0"),
-        BeamText("-1", "1.3", "0"),   BeamText("-1", "-1.3", "0"),  BeamText("-0.15", "0.025", "0"),
-        BeamText("-2", "1.7", "0"),   BeamText("-2", "-1.7", "0")};
-    const PLAYER_ROLE roles[] = {PR_Goalie,     PR_DefendLeft, PR_DefendRight, PR_LeftRear,
-                                 PR_MiddleRear, PR_RightRear,  PR_LeftFront,   PR_RightFront,
-                                 PR_MiddleFront, PR_LeftForward, PR_RightForward};
+struct BeamPlace {
+    double x, y;
+};
+
+BeamPlace ParseBeam(const std::string& text) {
+    BeamPlace p{std::nan(""), std::nan("")};
+    std::sscanf(text.c_str(), "(beam %lf %lf", &p.x, &p.y);
+    return p;
+}
+
+// Which side of the pitch a role plays on: +1 left, -1 right, 0 the middle.
+int RoleSide(PLAYER_ROLE role) {
+    switch (role) {
+        case PR_DefendLeft: case PR_LeftRear: case PR_LeftFront: case PR_LeftForward: return 1;
+        case PR_DefendRight: case PR_RightRear: case PR_RightFront: case PR_RightForward: return -1;
+        default: return 0;
+    }
+}
+
+// The kick-off line-up: every number in its own half and on the pitch, apart from the others,
+// the keeper in its goal, the taker at the ball, and each role on its own side of the pitch;
+// the eleven roles given out once each.
+TEST_F(Dispatch, KickOffLineUpAndRolesFitTheTeam) {
+    std::vector<BeamPlace> places(12);
+    std::vector<PLAYER_ROLE> roles(12);
+    std::vector<std::vector<PLAYER_ROLE>> tables(12, std::vector<PLAYER_ROLE>(12));
     for (int unum = 1; unum <= 11; ++unum) {
         SetUp();
         wm.m_iUnum = unum;
@@ -74,22 +93,44 @@ TEST_F(Dispatch, BeamsToTheKickOffTableAndAssignsRolesOnce) {
         EXPECT_FALSE(decision.bBeamOver);
         Cycle(PM_BeforeKickOff);
         EXPECT_TRUE(decision.bBeamOver);
-        const std::vector<std::string> beams = Beams();
-        ASSERT_EQ(beams.size(), 10u) << unum;
-        EXPECT_EQ(beams.front(), expected[unum - 1]);
-        EXPECT_EQ(wm.m_PlayerRole, roles[unum - 1]);
-        for (int k = 1; k <= 11; ++k) EXPECT_EQ(wm.m_AryPlayerRole[k], roles[k - 1]);
-        // Beamed once; standing there while the mode lasts.
-        Cycles(PM_BeforeKickOff, 20);
+        ASSERT_EQ(Beams().size(), 10u) << unum;
+        places[unum] = ParseBeam(Beams().front());
+        roles[unum] = wm.m_PlayerRole;
+        for (int k = 1; k <= 11; ++k) tables[unum][k] = wm.m_AryPlayerRole[k];
+        Cycles(PM_BeforeKickOff, 20);  // beamed once; standing there while the mode lasts
         EXPECT_EQ(Beams().size(), 10u);
         TearDown();
+    }
+    EXPECT_EQ(roles[1], PR_Goalie);
+    EXPECT_NEAR(places[1].x, -15, 1e-9);
+    EXPECT_NEAR(places[1].y, 0, 1e-9);
+    const int taker = Decision::kKickOffTakerUnum;
+    EXPECT_EQ(roles[taker], PR_MiddleFront);  // the role KickOffUs lets kick
+    EXPECT_LT(places[taker].x, 0);
+    EXPECT_LT(std::hypot(places[taker].x, places[taker].y), 0.2);
+    std::set<PLAYER_ROLE> given(roles.begin() + 1, roles.end());
+    EXPECT_EQ(given.size(), 11u);
+    // Every player holds the same table of who plays where, the one the players took.
+    for (int unum = 1; unum <= 11; ++unum)
+        for (int k = 1; k <= 11; ++k) EXPECT_EQ(tables[unum][k], roles[k]) << unum << " " << k;
+    for (int unum = 1; unum <= 11; ++unum) {
+        const BeamPlace& p = places[unum];
+        EXPECT_LE(p.x, 0) << unum;
+        EXPECT_GE(p.x, -15) << unum;
+        EXPECT_LT(std::fabs(p.y), 10) << unum;
+        const int side = RoleSide(roles[unum]);
+        if (side == 0) EXPECT_LT(std::fabs(p.y), 0.1) << unum;
+        else EXPECT_GT(side * p.y, 1.0) << unum;
+        for (int other = unum + 1; other <= 11; ++other)
+            EXPECT_GE(std::hypot(p.x - places[other].x, p.y - places[other].y), 1.0) << unum << " " << other;
     }
     SetUp();
     wm.m_iUnum = 4;
     Cycle(PM_BeforeKickOff);
+    const PLAYER_ROLE first = wm.m_PlayerRole;
     wm.m_iUnum = 7;  // roles are given once per process
     Cycle(PM_BeforeKickOff);
-    EXPECT_EQ(wm.m_PlayerRole, PR_LeftRear);
+    EXPECT_EQ(wm.m_PlayerRole, first);
 }
 
 TEST_F(Dispatch, UnknownNumbersBeamToTheOriginAndKeepTheirRole) {

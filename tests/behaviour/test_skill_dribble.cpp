@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
 
+#include "behaviour/decision.h"
 #include "behaviour/test_skill_dribble_scene.h"
 
 namespace {
@@ -141,15 +143,15 @@ const Vector kGoal(15.0, 0.0, 0.0);
 TEST_F(Dribble, PushStartsOnlyWithTheBallAtTheFeet) {
     SeeBallAt(Seen(1.0), 0.0, 1.0, 0.0);
     EXPECT_TRUE(skill.WalkDribble(kGoal, 15.0, false));
-    EXPECT_EQ(skill.m_WalkDribble.iState, 0);
+    EXPECT_EQ(skill.m_WalkDribble.step, Skill::DribbleStep::Approach);
 
     SeeBallAt(Seen(0.18), 11.0, 0.18, 0.0);
     EXPECT_TRUE(skill.WalkDribble(kGoal, 15.0, false));  // still searching
-    EXPECT_EQ(skill.m_WalkDribble.iState, 0);
+    EXPECT_EQ(skill.m_WalkDribble.step, Skill::DribbleStep::Approach);
     const long walks = Lip.lastRequest.walkCalls;
     SeeBallAt(Seen(0.12), 11.0, 0.12, 0.0);
     EXPECT_FALSE(skill.WalkDribble(kGoal, 15.0, false));
-    EXPECT_EQ(skill.m_WalkDribble.iState, 1);
+    EXPECT_EQ(skill.m_WalkDribble.step, Skill::DribbleStep::Push);
     EXPECT_EQ(Lip.lastRequest.walkCalls, walks);  // the entry cycle commands nothing
 
     SeeBallAt(Seen(0.3), 14.0, 0.3, 0.0);
@@ -157,7 +159,7 @@ TEST_F(Dribble, PushStartsOnlyWithTheBallAtTheFeet) {
     EXPECT_EQ(Lip.lastRequest.type, WALK_F);
     SeeBallAt(Seen(0.45), 0.0, 0.45, 0.0);
     skill.WalkDribble(kGoal, 15.0, false);
-    EXPECT_EQ(skill.m_WalkDribble.iState, 0);
+    EXPECT_EQ(skill.m_WalkDribble.step, Skill::DribbleStep::Approach);
 
     // On the very first call the wider entry applies, and the push starts at once.
     SetUp();
@@ -191,9 +193,38 @@ TEST_F(Dribble, EachPushAimsFromTheBallAtTheTargetRelativeToTheBody) {
 TEST_F(Dribble, BallNearerThanTheCameraHeightCountsAsAtTheFeet) {
     SeeBallAt(0.3, 0.0, 0.0, 0.0);
     EXPECT_TRUE(skill.WalkDribble(kGoal, 15.0, false));
-    EXPECT_EQ(skill.m_WalkDribble.iState, 1);
+    EXPECT_EQ(skill.m_WalkDribble.step, Skill::DribbleStep::Push);
     EXPECT_EQ(Lip.lastRequest.type, WALK_F);
     EXPECT_EQ(Lip.lastRequest.turnDeg, 0);
+}
+
+// The set plays clear the dribble: the next one chooses afresh, with the wider entry of a
+// first call, and its search starts from its first state; the stance is not taken again.
+TEST_F(Dribble, DecisionClearStartsTheDribbleAndItsSearchAfresh) {
+    testing::internal::CaptureStdout();
+    SeeBallAt(Seen(1.0), 0.0, 1.0, 0.0);
+    skill.WalkDribble(kGoal, 15.0, false);
+    Lip.bStartWalk = true;  // a step boundary: the search may change its state
+    SeeBallAt(Seen(0.5), 0.0, 0.5, 0.0);
+    skill.WalkDribble(kGoal, 15.0, false);
+    ASSERT_EQ(skill.m_Search.step, Skill::SearchStep::Behind);
+    ASSERT_EQ(skill.m_WalkDribble.step, Skill::DribbleStep::Approach);
+
+    decision.Clear();
+    EXPECT_FALSE(skill.m_WalkDribble.bChosen);
+    EXPECT_FALSE(skill.m_Search.bChosen);
+    EXPECT_EQ(skill.m_Search.step, Skill::SearchStep::WalkIn);
+    EXPECT_TRUE(skill.m_bDribbleStancePrepared && skill.m_bSearchStancePrepared);
+
+    // 18 cm at 11 degrees: outside the entry from the approach, inside the first call's.
+    const long walks = Lip.lastRequest.walkCalls;
+    SeeBallAt(Seen(0.18), 11.0, 0.18, 0.0);
+    EXPECT_TRUE(skill.WalkDribble(kGoal, 15.0, false));
+    EXPECT_EQ(skill.m_WalkDribble.step, Skill::DribbleStep::Push);
+    EXPECT_EQ(Lip.lastRequest.walkCalls, walks + 1);
+    EXPECT_EQ(Lip.lastRequest.type, WALK_F);
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(out.substr(0, 8), "1  0 0\n1");  // the search's own line, state first
 }
 
 }  // namespace

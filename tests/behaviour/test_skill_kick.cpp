@@ -7,6 +7,8 @@
 
 namespace {
 
+using Phase = Skill::ApproachPhase;
+
 const Vector kBall(2.0, 1.0, 0.042);
 const Vector kTarget(15.0, 1.0, 0.0);  // straight up the pitch: the kick line is y = 1
 
@@ -58,15 +60,15 @@ TEST_F(KickApproach, StraightKickLatchesTurnDistanceSideAndLineInOrder) {
 
     // Each passed phase costs one cycle in which the stored state walks on.
     At(-0.15, 0.026, 3.0);
-    EXPECT_TRUE(K().bIsGetTurnAngle);
+    EXPECT_EQ(K().phase, Phase::Distance);
     EXPECT_EQ(K().DribbleState, WalkTurn);
     EXPECT_EQ(Lip.lastRequest.turnDeg, 3);
     At(-0.15, 0.026, 3.0);
-    EXPECT_TRUE(K().bIsGetSafePos);
+    EXPECT_EQ(K().phase, Phase::ChooseFoot);
     At(-0.15, 0.026, 3.0);
-    EXPECT_TRUE(K().bIsGetiAearL);  // left of the line: the ball lies before the right foot
+    EXPECT_EQ(K().foot, Skill::KickFoot::Right);  // left of the line: the ball lies before the right foot
     At(-0.15, 0.026, 3.0);
-    EXPECT_TRUE(K().bIsGetCheckPos);
+    EXPECT_EQ(K().phase, Phase::Placed);
     At(-0.15, 0.026, 3.0);
     EXPECT_EQ(K().DribbleState, ReadyForRightKick);
 }
@@ -80,13 +82,29 @@ TEST_F(KickApproach, LineFineTuningNeedsBothSamplesOnOneSideOfTheBand) {
     At(-0.15, 0.026, 0.0);
     At(-0.15, 0.02, 0.0);
     EXPECT_EQ(K().DribbleState, WalkFR);
-    EXPECT_FALSE(K().bIsGetCheckPos);
+    EXPECT_EQ(K().phase, Phase::Lateral);
 
     // Too close to side-step: back off and redo the distance phase.
     At(-0.12, 0.04, 0.0);
     At(-0.12, 0.04, 0.0);
     EXPECT_EQ(Lip.lastRequest.type, WALK_B);
-    EXPECT_FALSE(K().bIsGetSafePos);
+    EXPECT_EQ(K().phase, Phase::Distance);
+    EXPECT_EQ(K().foot, Skill::KickFoot::Right);
+}
+
+// Placed while a side step was still held, then too close: only the distance is redone,
+// and the kick follows without another lateral check.
+TEST_F(KickApproach, BackingOffAfterThePlacingKeepsTheLateralPhase) {
+    ASSERT_EQ(UntilKickState(-0.15, 0.04, 0.0), WalkFR);
+    At(-0.12, 0.026, 0.0);
+    At(-0.12, 0.026, 0.0);
+    EXPECT_EQ(K().phase, Phase::FinalDistance);
+    EXPECT_EQ(Lip.lastRequest.type, WALK_B);
+    At(-0.16, 0.026, 0.0);
+    EXPECT_EQ(K().phase, Phase::Placed);
+    EXPECT_EQ(K().DribbleState, WalkFR);
+    At(-0.16, 0.026, 0.0);
+    EXPECT_EQ(K().DribbleState, ReadyForRightKick);
 }
 
 TEST_F(KickApproach, StopBeforeTheKickKeepsTheSmallStepsItApproachedWith) {
@@ -102,7 +120,7 @@ TEST_F(KickApproach, StraightKickRunsToItsEndAndTheThirdComesFromTheOtherSide) {
     ASSERT_GT(UntilKickDone(-0.15, 0.026, 0.0), 80);  // a stop, then the 80-cycle kick
     EXPECT_EQ(K().KickTimes, 1);
     EXPECT_FALSE(timer.IsTimerRun());
-    EXPECT_FALSE(K().bIsGetiAearL);
+    EXPECT_EQ(K().foot, Skill::KickFoot::Undecided);
     ASSERT_GT(UntilKickDone(-0.15, 0.026, 0.0), 80);
     EXPECT_EQ(K().KickTimes, 2);
 
@@ -111,7 +129,7 @@ TEST_F(KickApproach, StraightKickRunsToItsEndAndTheThirdComesFromTheOtherSide) {
     EXPECT_EQ(K().KickTimes, 0);
     At(-0.15, 0.026, 0.0);
     At(-0.15, 0.026, 0.0);
-    EXPECT_TRUE(K().bIsGetiAearR);  // the band right of the line, for the left foot
+    EXPECT_EQ(K().foot, Skill::KickFoot::Left);  // the band right of the line, for the left foot
     At(-0.15, 0.026, 0.0);
     EXPECT_EQ(K().DribbleState, WalkFR);
 }
@@ -133,25 +151,23 @@ TEST_F(KickApproach, CrossKickUsesTheTableOfItsKickSize) {
 TEST_F(KickApproach, ChangingPathDropsPhasesLatchedOnTheOtherOne) {
     At(-0.15, 0.026, 3.0);
     At(-0.15, 0.026, 3.0);
-    ASSERT_TRUE(K().bIsGetTurnAngle);
-    ASSERT_TRUE(K().bIsGetSafePos);
+    ASSERT_EQ(K().phase, Phase::ChooseFoot);
     // Now the kick runs across the body: its turn phase starts afresh.
     At(-0.15, -0.1, -75.0);
     EXPECT_EQ(K().DribbleState, WalkTurn1);
-    EXPECT_FALSE(K().bIsGetSafePos);
+    EXPECT_EQ(K().phase, Phase::Facing);
     At(-0.05, -0.175, -90.0);
     At(-0.05, -0.175, -90.0);
-    ASSERT_TRUE(K().bIsGetCheckPosO);
+    ASSERT_EQ(K().phase, Phase::Inside);
     // And back: nothing of the cross kick's lateral checks survives.
     At(-0.15, 0.026, 3.0);
-    EXPECT_FALSE(K().bIsGetCheckPosO);
-    EXPECT_FALSE(K().bIsGetSafePos);
+    EXPECT_EQ(K().phase, Phase::Distance);
 
     // The target side of the ball is a path of its own.
     At(0.15, -0.1, 0.0);
     At(0.15, -0.1, 0.0);
     EXPECT_EQ(K().DribbleState, WalkBL);
-    EXPECT_FALSE(K().bIsGetTurnAngle);
+    EXPECT_EQ(K().phase, Phase::Facing);
 }
 
 TEST_F(KickApproach, GetBehindStartsWithTheSideStepAfterEitherReset) {
@@ -203,25 +219,28 @@ TEST_F(KickApproach, WalkOtherHoldsUntilWithinReach) {
     At(-0.38, 0.0, 0.0);
     EXPECT_TRUE(K().bNeedUpdateDribbleState);
     At(-0.38, 0.0, 0.0);  // facing the kick already: that phase passes first
-    EXPECT_TRUE(K().bIsGetTurnAngle);
+    EXPECT_EQ(K().phase, Phase::Distance);
     At(-0.38, 0.0, 0.0);
     EXPECT_EQ(K().DribbleState, WalkF);
 }
 
-TEST_F(KickApproach, ResetReturnsBeforeMeasuringAnything) {
+TEST_F(KickApproach, ResetCommandsNothingAndStartsTheApproachAfresh) {
+    ASSERT_GT(UntilKickDone(-0.15, 0.026, 0.0), 80);
     At(-0.15, 0.026, 3.0);
-    const int icc = K().icc;
     K().bIsWalkStop = K().bToSafeLine = true;
-    K().KickTimes = 1;
     const long walks = Lip.lastRequest.walkCalls, stops = Lip.lastRequest.stopCalls;
     skill.ReadyForKick_New(kTarget, false, true);
-    EXPECT_EQ(K().icc, icc);
     EXPECT_EQ(Lip.lastRequest.walkCalls, walks);
     EXPECT_EQ(Lip.lastRequest.stopCalls, stops);
-    EXPECT_FALSE(K().bIsGetTurnAngle);
-    EXPECT_FALSE(K().bIsWalkStop);
+    EXPECT_EQ(K().phase, Phase::Facing);
+    EXPECT_EQ(K().DribbleState, WalkF);
+    EXPECT_FALSE(K().bIsWalkStop || K().bToSafeLine);
     EXPECT_TRUE(K().bNeedUpdateDribbleState);
-    EXPECT_EQ(K().KickTimes, 1);
+    EXPECT_EQ(K().KickTimes, 0);  // the next kick does not count towards switching feet
+    EXPECT_EQ(K().kicksDone, 1);  // the tools' count survives
+    // Measured afresh: the first sample is not averaged with one from before the reset.
+    At(-0.15, 0.026, 20.0);
+    EXPECT_EQ(K().DribbleState, WalkTurn);
 }
 
 TEST_F(KickApproach, AKickLeftEarlyGivesTheTimerBack) {

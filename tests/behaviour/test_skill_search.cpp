@@ -48,12 +48,12 @@ TEST_F(SkillSearch, LostBallIsWaitedForThenScannedFromTheFirstStepEachTime) {
         EXPECT_FALSE(ACT.HJControl[JID_HEAD_1].bCtrled || ACT.HJControl[JID_HEAD_2].bCtrled);
     }
     for (int cycle = 8; cycle <= 40; ++cycle, NextCycle()) skill.Watch();
-    EXPECT_EQ(skill.findBallStage, 33);
+    EXPECT_EQ(skill.m_HeadScan.step, 33);
     SeeBall(3, 0);
     skill.Watch();
     LoseBall();
     skill.Watch();
-    EXPECT_EQ(skill.findBallStage, 1);
+    EXPECT_EQ(skill.m_HeadScan.step, 1);
 }
 
 TEST_F(SkillSearch, ScanSweepsRelativeToTheBodyAndRestarts) {
@@ -72,7 +72,7 @@ TEST_F(SkillSearch, ScanSweepsRelativeToTheBodyAndRestarts) {
         ++row;
     }
     skill.findBall();
-    EXPECT_EQ(skill.findBallStage, 0);
+    EXPECT_EQ(skill.m_HeadScan.step, 0);
     EXPECT_FALSE(ACT.HJControl[JID_HEAD_1].bCtrled);
     BallAt(1, -0.1);  // behind the body: the neck stops at its limit
     skill.findBall();
@@ -101,7 +101,7 @@ TEST_F(SkillSearch, SearchStartsInTheStateThatFitsWhereItStands) {
         testing::internal::CaptureStdout();
         skill.SearchBall(Vector(15, 0, 0));
         EXPECT_EQ(testing::internal::GetCapturedStdout(), "1  0 0\n");
-        EXPECT_EQ(skill.m_Search.iState, s.state) << s.aroundDeg << " " << s.ballBearingDeg;
+        EXPECT_EQ(static_cast<int>(skill.m_Search.step), s.state) << s.aroundDeg << " " << s.ballBearingDeg;
     }
 }
 
@@ -109,13 +109,13 @@ TEST_F(SkillSearch, SearchChangesStateOnlyBetweenStepsAndCountsABallAtTheFeet) {
     StandAroundBall(180, 0);
     SeeBall(2, 0);
     skill.SearchBall(Vector(15, 0, 0));
-    ASSERT_EQ(skill.m_Search.iState, 1);
+    ASSERT_EQ(skill.m_Search.step, Skill::SearchStep::WalkIn);
     SeeBall(0.4, 0);  // nearer than the camera height: no ground distance to take a root of
     skill.SearchBall(Vector(15, 0, 0));
-    EXPECT_EQ(skill.m_Search.iState, 1);
+    EXPECT_EQ(skill.m_Search.step, Skill::SearchStep::WalkIn);
     Lip.bStartWalk = true;
     skill.SearchBall(Vector(15, 0, 0));
-    EXPECT_EQ(skill.m_Search.iState, 2);
+    EXPECT_EQ(skill.m_Search.step, Skill::SearchStep::Behind);
     EXPECT_EQ(Lip.lastRequest.type, WALK_F);
 }
 

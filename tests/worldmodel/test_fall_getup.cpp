@@ -92,7 +92,7 @@ GetUp NextGetUp(LyingRobot& robot, int& cycle, int limit) {
     GetUp g;
     for (; cycle < limit; ++cycle) {
         const bool wasFallen = wm.m_FallState != FALL_NONE;
-        const bool motionRan = !skill.m_Climb.bClimbOver;
+        const bool motionRan = skill.m_Climb.step != Skill::GetUpStep::Settling;
         const bool up = robot.Cycle();
         if (!wasFallen && wm.m_FallState != FALL_NONE) {
             g.reportedAt = cycle;
