@@ -1,5 +1,6 @@
 // The practice match's cycle: accept, advance the world (ball, contacts, referee, pushes),
 // send every agent its message, then wait for and apply every answer.
+#include <algorithm>
 #include <cmath>
 #include <thread>
 #include <unistd.h>
@@ -60,6 +61,10 @@ void Match::BeginCycle() {
     s.InjectHostileHear();
     const std::vector<Said> heard = std::move(s.hearing.saidOld);
     s.hearing.saidOld = std::move(s.hearing.saidNew);
+    // Says arrive in the order the answers did, which the scheduler picks: ordered by
+    // robot, a seeded match hears the same texts in the same order on every run.
+    std::stable_sort(s.hearing.saidOld.begin(), s.hearing.saidOld.end(),
+                     [](const Said& a, const Said& b) { return a.robot < b.robot; });
     s.hearing.saidNew.clear();
     for (Peer& p : s.net.peers) {
         p.sentThisCycle = false;
