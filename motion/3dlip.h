@@ -91,6 +91,9 @@ public:
     bool bStopDone = false;
     bool bLeftHold = false;
     bool bSmallWalk = false;
+    // The step size the pose follows: bSmallWalk as it was when the step began, so that a
+    // request that flickers mid-step does not throw the swing foot between two sizes.
+    bool bSmallStepPose = false;
     bool bChangeFoot = false;
     bool bChangeState = false;
     bool bChangeDirection = false;
@@ -122,6 +125,7 @@ public:
         bool smallWalk = false;
         long walkCalls = 0;
         long stopCalls = 0;
+        long prepareCalls = 0;  // also those the engine makes itself while walking or stopping
     };
     Request lastRequest;
 
@@ -149,6 +153,21 @@ private:
     // TorsoPos, HoldFootPos, MoveFootPos from the generator outputs by one row.
     void SetPose(const PoseRow& row);
     void BlendTowardsSmallSteps();
+    float StepFraction() const;
+    void MixPoseWith(const PoseRow& other, float a);
+    void NoteTypeChange();
+    void BlendFromEarlierType();
+    void RestartFromStand();
+    // The walk type (and step size) whose row the pose follows, and the row it left at a
+    // change of type, blended out over the following steps.
+    struct PoseBlend {
+        ACT_TYPE type = ACT_NONE;
+        bool small = false;
+        const PoseRow* from = nullptr;
+        int fromStep = 0;
+        float steps = 1.0f;
+    };
+    PoseBlend mBlend;
     // Steps taken so far while a stop from normal forward steps slows down; 0 otherwise.
     int iSlowingSteps = 0;
 

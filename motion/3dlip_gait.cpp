@@ -66,6 +66,7 @@ void LIP::StartWalkTiming() {
     HoldFootX = MoveFootYHL = MoveFootYHR = 0.0f;
     YLast = Q / 2 - s0 * y0 / x0;
     SetTurnForStep();
+    bSmallStepPose = bSmallWalk;
     StepCount = 1;
     bLeftHold = mType == WALK_HL;
     HoldFootY = bLeftHold ? -Q / 2 : Q / 2;
@@ -80,6 +81,7 @@ void LIP::NextStepTiming() {
     EndTime3 = PendulumTime(XSpeed1E, w, NextSS) + EndTime2;
     EndTime4 = PendulumTime(XSpeed1E, w, ss1) + EndTime3;
     SetTurnForStep();
+    bSmallStepPose = bSmallWalk;
     HoldFootX = 0.0f;
     bLeftHold = !bLeftHold;
     HoldFootY = bLeftHold ? -Q / 2 : Q / 2;
