@@ -194,6 +194,7 @@ private:
     void SwingFoot(float tau2);
     void StepEnd();
     bool ChangeWaitsLonger();
+    bool DropChangeNoLongerAsked();
     bool IsReversal() const;
     float Lift(float t, float D) const;
 };

@@ -212,6 +212,7 @@ void LIP::StepEnd() {
         iInChangeCount += 1;
         return;
     }
+    if (DropChangeNoLongerAsked()) return;
     if (IsReversal()) {
         // Walking the other way needs a closing step and marking time in between.
         std::cout << "X";
@@ -239,6 +240,21 @@ void LIP::EndWalkAtStepEnd() {
     }
     mPhase = bSmallWalk || iSlowingSteps > 0 ? STOP : LAST_STEP;
     iSlowingSteps = 0;
+}
+
+// A change is taken to what behaviour asks for now, not to the first request that differed:
+// a request that flickered for a cycle and came back to the walk under way drops it, and a
+// newer one replaces it. True when the change was dropped.
+bool LIP::DropChangeNoLongerAsked() {
+    const ACT_TYPE asked = lastRequest.type;
+    if (asked == ACT_NONE || bEndWalk) return false;
+    if (asked != mType) {
+        mNextType = asked;
+        return false;
+    }
+    bChangeState = false;
+    iInChangeCount = 0;
+    return true;
 }
 
 // Advances a reversal in progress, then tells whether the pending change must wait for

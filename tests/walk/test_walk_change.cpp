@@ -51,6 +51,13 @@ TEST(WalkChange, TypeChangesReversalsFlickerAndStandingUpMidStrideStayAsSmoothAs
     // jumped 7.5 cm into marking time, 9 cm in a reversal and 9.5 cm for one small step.
     const double boundM = steadyM * 1.3;
 
+    // Marking time asked for three cycles only: once the waiting steps are over the walk goes
+    // on forward, as asked last.
+    loop.Walk(WALK_STAY, 30, false, 3);
+    loop.Walk(WALK_F, 0, false, 100);
+    EXPECT_EQ(loop.lip.mType, WALK_F);
+    EXPECT_FALSE(loop.lip.bChangeState);
+
     // Forward to marking time (turning): the change takes effect after the waiting steps.
     const double toStayM = LargestFootJumpM(loop, 200, Walking(WALK_STAY, 30));
     EXPECT_LE(toStayM, boundM);
