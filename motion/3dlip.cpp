@@ -109,6 +109,7 @@ void LIP::Walk(ACT_TYPE Type, int mTurnAngle, bool bUseSmallWalk, bool bClear) {
         Prepare(0, true);
         bStartWalk = true;
         mBlend = PoseBlend{};
+        iReversalSlowingSteps = 0;
         return;
     }
     lastRequest.type = Type;
@@ -318,7 +319,7 @@ void LIP::ApplyWalkData() {
     if (const PoseRow* row = RowFor(mType, bSmallStepPose, bStartWalk)) {
         NoteTypeChange();
         SetPose(*row);
-        if (iSlowingSteps > 0) {
+        if (iSlowingSteps > 0 || iReversalSlowingSteps > 0) {
             BlendTowardsSmallSteps();
         } else if (mBlend.from != nullptr) {
             BlendFromEarlierType();
@@ -367,7 +368,8 @@ void LIP::MixPoseWith(const PoseRow& other, float a) {
 // catch the torso of the long-legged type, which then topples forward. The pose moves from
 // the normal towards the small-step row over kStopBlendSteps steps, smoothly within each.
 void LIP::BlendTowardsSmallSteps() {
-    MixPoseWith(*RowFor(mType, true, false), std::min(1.0f, (iSlowingSteps - 1 + StepFraction()) / kStopBlendSteps));
+    const int slowing = std::max(iSlowingSteps, iReversalSlowingSteps);
+    MixPoseWith(*RowFor(mType, true, false), std::min(1.0f, (slowing - 1 + StepFraction()) / kStopBlendSteps));
 }
 
 // A walk type or step size that changed at a step end (the start step's own row aside)

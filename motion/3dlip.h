@@ -170,6 +170,8 @@ private:
     PoseBlend mBlend;
     // Steps taken so far while a stop from normal forward steps slows down; 0 otherwise.
     int iSlowingSteps = 0;
+    // The same for full-size forward steps slowing down before a reversal.
+    int iReversalSlowingSteps = 0;
 
     // Standing posture: the latched "posture reached" and the delay counter.
     bool bPrepareDone = false;
@@ -195,6 +197,7 @@ private:
     void StepEnd();
     bool ChangeWaitsLonger();
     bool DropChangeNoLongerAsked();
+    bool SlowDownForReversal();
     bool IsReversal() const;
     float Lift(float t, float D) const;
 };

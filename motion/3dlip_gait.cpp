@@ -214,6 +214,7 @@ void LIP::StepEnd() {
     }
     if (DropChangeNoLongerAsked()) return;
     if (IsReversal()) {
+        if (SlowDownForReversal()) return;
         // Walking the other way needs a closing step and marking time in between.
         std::cout << "X";
         mPhase = LAST_STEP;
@@ -242,12 +243,30 @@ void LIP::EndWalkAtStepEnd() {
     iSlowingSteps = 0;
 }
 
+// Full-size forward steps turn round the way they stop: the closing step alone cannot
+// catch the torso, which topples while the legs stand. The steps shrink first, then the
+// robot stands, and the next walk starts afresh in the new type. True while this runs.
+bool LIP::SlowDownForReversal() {
+    if (bSmallWalk || mType != WALK_F) return false;
+    if (iReversalSlowingSteps == 0) std::cout << "X";
+    if (iReversalSlowingSteps < kStopSlowingSteps) {
+        ++iReversalSlowingSteps;
+        return true;
+    }
+    mPhase = STOP;
+    mType = mNextType;
+    bChangeState = false;
+    iInChangeCount = 0;
+    return true;
+}
+
 // A change is taken to what behaviour asks for now, not to the first request that differed:
 // a request that flickered for a cycle and came back to the walk under way drops it, and a
 // newer one replaces it. True when the change was dropped.
 bool LIP::DropChangeNoLongerAsked() {
     const ACT_TYPE asked = lastRequest.type;
-    if (asked == ACT_NONE || bEndWalk) return false;
+    // Once the steps shrink for a reversal the turn round is under way.
+    if (asked == ACT_NONE || bEndWalk || iReversalSlowingSteps > 0) return false;
     if (asked != mType) {
         mNextType = asked;
         return false;

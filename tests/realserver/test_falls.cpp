@@ -50,7 +50,7 @@ TEST(Falls, FallsPerRobotWithoutContactInAShortMatch) {
         team->unums = {1, 2, 3, 9, 10};
         team->extraArgs = {"--motionlog"};
     }
-    match.gameSeconds = 75;
+    match.gameSeconds = 60;
     const rcss::MatchResult r = rcss::PlayMatch(OptionsFromEnvironment(), match);
     ASSERT_TRUE(r.Ok()) << r.error;
     const auto designed = DesignedFallMotions(r.processes);
