@@ -31,10 +31,8 @@ constexpr int kMaxTurnMarkingTimeDeg = 30;
 // Steps over which a stop from normal forward steps blends into small steps.
 constexpr float kStopBlendSteps = 3.0f;
 // Steps over which the pose moves from one walk type's row to the next: switched at once,
-// the torso and swing foot jump by up to 16 cm while the torso carries the old speed. A
-// change of step size alone takes one step.
+// the torso and swing foot jump by up to 16 cm while the torso carries the old speed.
 constexpr float kTypeBlendSteps = 2.0f;
-constexpr float kSizeBlendSteps = 1.0f;
 
 // The server cannot turn a joint faster than this; asking for more only makes some
 // robot types oscillate at the ankles.
@@ -109,7 +107,6 @@ void LIP::Walk(ACT_TYPE Type, int mTurnAngle, bool bUseSmallWalk, bool bClear) {
         Prepare(0, true);
         bStartWalk = true;
         mBlend = PoseBlend{};
-        iReversalSlowingSteps = 0;
         return;
     }
     lastRequest.type = Type;
@@ -154,8 +151,6 @@ void LIP::Advance(bool bStopping, int delaytime) {
         case STOP:
             if (bStopping) {
                 StopDo(delaytime);
-            } else if (Caled1) {
-                RestartFromStand();
             } else {
                 StartStepping();
             }
@@ -164,14 +159,6 @@ void LIP::Advance(bool bStopping, int delaytime) {
         case LAST_STEP: LastStep(false); return;
         default: std::cout << "Lip Phase Error!" << std::endl;
     }
-}
-
-// After the closing step of a reversal the torso stands still over feet side by side: the
-// gait cannot go on mid-cycle as if it still had its speed. Stand, then start afresh.
-void LIP::RestartFromStand() {
-    if (!Prepare(0, false)) return;
-    Walk(mType, 0, false, true);
-    StartStepping();
 }
 
 void LIP::StartStepping() {
@@ -237,9 +224,6 @@ bool LIP::Prepare(int iDelay, bool bClear) {
         return true;
     }
     ++lastRequest.prepareCalls;
-    // Standing up from mid-stride (a get-up, a search that starts by standing) leaves the
-    // gait's clock and pendulum behind: the next walk must start afresh, not resume.
-    if (mPhase == NORMAL_STEP || mPhase == LAST_STEP) mPhase = STOP;
     CommandStandingLegs();
     CommandStandingHeadAndArms();
     if (!bPrepareDone && IsPrepareDone()) bPrepareDone = true;
@@ -316,10 +300,10 @@ void LIP::ApplyWalkData() {
     iPrepareCount = 0;
     mHoldFoot.Identity();
     mMoveFoot.Identity();
-    if (const PoseRow* row = RowFor(mType, bSmallStepPose, bStartWalk)) {
+    if (const PoseRow* row = RowFor(mType, bSmallWalk, bStartWalk)) {
         NoteTypeChange();
         SetPose(*row);
-        if (iSlowingSteps > 0 || iReversalSlowingSteps > 0) {
+        if (iSlowingSteps > 0) {
             BlendTowardsSmallSteps();
         } else if (mBlend.from != nullptr) {
             BlendFromEarlierType();
@@ -368,25 +352,22 @@ void LIP::MixPoseWith(const PoseRow& other, float a) {
 // catch the torso of the long-legged type, which then topples forward. The pose moves from
 // the normal towards the small-step row over kStopBlendSteps steps, smoothly within each.
 void LIP::BlendTowardsSmallSteps() {
-    const int slowing = std::max(iSlowingSteps, iReversalSlowingSteps);
-    MixPoseWith(*RowFor(mType, true, false), std::min(1.0f, (slowing - 1 + StepFraction()) / kStopBlendSteps));
+    MixPoseWith(*RowFor(mType, true, false), std::min(1.0f, (iSlowingSteps - 1 + StepFraction()) / kStopBlendSteps));
 }
 
-// A walk type or step size that changed at a step end (the start step's own row aside)
-// starts a blend from the row the body was following.
+// A walk type that changed at a step end (the start step's own row aside) starts a blend
+// from the row the body was following.
 void LIP::NoteTypeChange() {
-    const bool typeChanged = mBlend.type != mType;
-    if (mBlend.type != ACT_NONE && (typeChanged || mBlend.small != bSmallStepPose) && !bStartWalk) {
+    if (mBlend.type != ACT_NONE && mBlend.type != mType && !bStartWalk) {
         mBlend.from = RowFor(mBlend.type, mBlend.small, false);
         mBlend.fromStep = StepCount;
-        mBlend.steps = typeChanged ? kTypeBlendSteps : kSizeBlendSteps;
     }
     mBlend.type = mType;
-    mBlend.small = bSmallStepPose;
+    mBlend.small = bSmallWalk;
 }
 
 void LIP::BlendFromEarlierType() {
-    const float a = std::min(1.0f, (StepCount - mBlend.fromStep + StepFraction()) / mBlend.steps);
+    const float a = std::min(1.0f, (StepCount - mBlend.fromStep + StepFraction()) / kTypeBlendSteps);
     if (a >= 1.0f) {
         mBlend.from = nullptr;
         return;

@@ -91,9 +91,6 @@ public:
     bool bStopDone = false;
     bool bLeftHold = false;
     bool bSmallWalk = false;
-    // The step size the pose follows: bSmallWalk as it was when the step began, so that a
-    // request that flickers mid-step does not throw the swing foot between two sizes.
-    bool bSmallStepPose = false;
     bool bChangeFoot = false;
     bool bChangeState = false;
     bool bChangeDirection = false;
@@ -157,7 +154,6 @@ private:
     void MixPoseWith(const PoseRow& other, float a);
     void NoteTypeChange();
     void BlendFromEarlierType();
-    void RestartFromStand();
     // The walk type (and step size) whose row the pose follows, and the row it left at a
     // change of type, blended out over the following steps.
     struct PoseBlend {
@@ -165,13 +161,10 @@ private:
         bool small = false;
         const PoseRow* from = nullptr;
         int fromStep = 0;
-        float steps = 1.0f;
     };
     PoseBlend mBlend;
     // Steps taken so far while a stop from normal forward steps slows down; 0 otherwise.
     int iSlowingSteps = 0;
-    // The same for full-size forward steps slowing down before a reversal.
-    int iReversalSlowingSteps = 0;
 
     // Standing posture: the latched "posture reached" and the delay counter.
     bool bPrepareDone = false;
@@ -196,8 +189,6 @@ private:
     void SwingFoot(float tau2);
     void StepEnd();
     bool ChangeWaitsLonger();
-    bool DropChangeNoLongerAsked();
-    bool SlowDownForReversal();
     bool IsReversal() const;
     float Lift(float t, float D) const;
 };

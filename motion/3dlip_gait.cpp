@@ -66,7 +66,6 @@ void LIP::StartWalkTiming() {
     HoldFootX = MoveFootYHL = MoveFootYHR = 0.0f;
     YLast = Q / 2 - s0 * y0 / x0;
     SetTurnForStep();
-    bSmallStepPose = bSmallWalk;
     StepCount = 1;
     bLeftHold = mType == WALK_HL;
     HoldFootY = bLeftHold ? -Q / 2 : Q / 2;
@@ -81,7 +80,6 @@ void LIP::NextStepTiming() {
     EndTime3 = PendulumTime(XSpeed1E, w, NextSS) + EndTime2;
     EndTime4 = PendulumTime(XSpeed1E, w, ss1) + EndTime3;
     SetTurnForStep();
-    bSmallStepPose = bSmallWalk;
     HoldFootX = 0.0f;
     bLeftHold = !bLeftHold;
     HoldFootY = bLeftHold ? -Q / 2 : Q / 2;
@@ -212,9 +210,7 @@ void LIP::StepEnd() {
         iInChangeCount += 1;
         return;
     }
-    if (DropChangeNoLongerAsked()) return;
     if (IsReversal()) {
-        if (SlowDownForReversal()) return;
         // Walking the other way needs a closing step and marking time in between.
         std::cout << "X";
         mPhase = LAST_STEP;
@@ -241,39 +237,6 @@ void LIP::EndWalkAtStepEnd() {
     }
     mPhase = bSmallWalk || iSlowingSteps > 0 ? STOP : LAST_STEP;
     iSlowingSteps = 0;
-}
-
-// Full-size forward steps turn round the way they stop: the closing step alone cannot
-// catch the torso, which topples while the legs stand. The steps shrink first, then the
-// robot stands, and the next walk starts afresh in the new type. True while this runs.
-bool LIP::SlowDownForReversal() {
-    if (bSmallWalk || mType != WALK_F) return false;
-    if (iReversalSlowingSteps == 0) std::cout << "X";
-    if (iReversalSlowingSteps < kStopSlowingSteps) {
-        ++iReversalSlowingSteps;
-        return true;
-    }
-    mPhase = STOP;
-    mType = mNextType;
-    bChangeState = false;
-    iInChangeCount = 0;
-    return true;
-}
-
-// A change is taken to what behaviour asks for now, not to the first request that differed:
-// a request that flickered for a cycle and came back to the walk under way drops it, and a
-// newer one replaces it. True when the change was dropped.
-bool LIP::DropChangeNoLongerAsked() {
-    const ACT_TYPE asked = lastRequest.type;
-    // Once the steps shrink for a reversal the turn round is under way.
-    if (asked == ACT_NONE || bEndWalk || iReversalSlowingSteps > 0) return false;
-    if (asked != mType) {
-        mNextType = asked;
-        return false;
-    }
-    bChangeState = false;
-    iInChangeCount = 0;
-    return true;
 }
 
 // Advances a reversal in progress, then tells whether the pending change must wait for

@@ -197,33 +197,13 @@ TEST(GaitStepEnd, StopWithSmallStepsGoesStraightToStop) {
     EXPECT_EQ(g.lip.mPhase, STOP);
 }
 
-// Full-size forward steps turn round as they stop: four shrinking steps, then standing with
-// the new type, which the next walk starts afresh.
-TEST(GaitStepEnd, ForwardToBackwardSlowsDownAndStandsFirst) {
+TEST(GaitStepEnd, ForwardToBackwardReversesThroughAClosingStep) {
     GaitClock g(WALK_F);
     ASSERT_GT(g.ToStepEnd(), 0);
     g.Request(WALK_B);
     EXPECT_EQ(StepEnds(g, 5), "");
     EXPECT_EQ(g.lip.mType, WALK_F);
     EXPECT_EQ(g.lip.iInChangeCount, 5);
-    EXPECT_EQ(StepEnds(g, 4), "X");
-    EXPECT_EQ(g.lip.mType, WALK_F);
-    EXPECT_EQ(g.lip.mPhase, PREPARE);
-    EXPECT_EQ(StepEnds(g, 1), "");
-    EXPECT_EQ(g.lip.mPhase, STOP);
-    EXPECT_EQ(g.lip.mType, WALK_B);
-    EXPECT_FALSE(g.lip.bChangeState);
-    EXPECT_FALSE(g.lip.bChangeDirection);
-}
-
-TEST(GaitStepEnd, SmallForwardToBackwardReversesThroughAClosingStep) {
-    GaitClock g(WALK_F);
-    g.lip.bSmallWalk = true;
-    ASSERT_GT(g.ToStepEnd(), 0);
-    g.Request(WALK_B);
-    EXPECT_EQ(StepEnds(g, 2), "");
-    EXPECT_EQ(g.lip.mType, WALK_F);
-    EXPECT_EQ(g.lip.iInChangeCount, 2);
     EXPECT_EQ(StepEnds(g, 1), "X");
     EXPECT_EQ(g.lip.mType, WALK_STAY);
     EXPECT_EQ(g.lip.mPhase, LAST_STEP);

@@ -201,9 +201,7 @@ TEST(WalkStop, StopRequestedWhileStandingTakesTheStartStepFirst) {
     EXPECT_EQ(loop.fig.ikFailures, 0);
 }
 
-// Full-size forward steps turn round as they stop: shrinking steps, standing, then a fresh
-// start backward, without the closing step that cannot hold the torso.
-TEST(WalkReversal, ForwardToBackwardSlowsDownStandsAndStartsAfresh) {
+TEST(WalkReversal, ForwardToBackwardMarksTimeThroughTheClosingStep) {
     ClosedLoop loop(true);
     loop.Walk(WALK_F, 0, false, 300);
     const size_t switchAt = loop.phases.size();
@@ -214,17 +212,12 @@ TEST(WalkReversal, ForwardToBackwardSlowsDownStandsAndStartsAfresh) {
         if (types.empty() || types.back() != loop.lip.mType) types.push_back(loop.lip.mType);
         if (i == 1200) loop.odometry = standin::GroundOdometry();
     }
-    // One "X" for the reversal; the backward start step may report its known unreachable pose.
-    const std::string out = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(out.compare(0, 1, "X"), 0) << out;
-    EXPECT_EQ(std::count(out.begin(), out.end(), 'X'), 1) << out;
-    // Measured: one at the forward start, one or two at the backward one.
-    EXPECT_LE(loop.fig.startStepIKFailures, 3);
-    const std::vector<ACT_TYPE> expectedTypes = {WALK_F, WALK_B};
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "X");
+    const std::vector<ACT_TYPE> expectedTypes = {WALK_F, WALK_STAY, WALK_B};
     EXPECT_EQ(types, expectedTypes);
-    const std::vector<TPhase> expectedPhases = {NORMAL_STEP, STOP, NORMAL_STEP};
+    const std::vector<TPhase> expectedPhases = {NORMAL_STEP, LAST_STEP, STOP, NORMAL_STEP};
     EXPECT_EQ(PhaseRuns(loop.phases, switchAt), expectedPhases);
-    EXPECT_EQ(loop.fig.closingCalls, 0);
+    EXPECT_GE(loop.fig.closingCalls, 2);
     EXPECT_FALSE(loop.lip.bChangeState);
     EXPECT_FALSE(loop.lip.bChangeDirection);
     EXPECT_EQ(loop.fig.ikFailures, 0);
