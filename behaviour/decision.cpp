@@ -184,6 +184,8 @@ void Decision::Do() {
     const bool fallen = wm.m_FallState != FALL_NONE;
     const bool gettingUp = fallen && mode != PM_BeforeKickOff && mode != PM_GoalUs && mode != PM_GoalOpp;
     if (gettingUp) m_SecondTouch.bFinishKick = false;
+    // The kick-off's blind big kick ends on the ground by design: once is enough.
+    if (gettingUp && mode == PM_KickOffUs) m_KickOff.bKicked = true;
 
     // The shared key-frame timer belongs to whichever motion runs; one cut off by a change
     // of handler would make the next motion start mid-table or end at once. The taker's

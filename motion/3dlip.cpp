@@ -30,6 +30,9 @@ constexpr int kMaxTurnDeg = 40;
 constexpr int kMaxTurnMarkingTimeDeg = 30;
 // Steps over which a stop from normal forward steps blends into small steps.
 constexpr float kStopBlendSteps = 3.0f;
+// Steps over which the pose moves from one walk type's row to the next: switched at once,
+// the torso and swing foot jump by up to 16 cm while the torso carries the old speed.
+constexpr float kTypeBlendSteps = 2.0f;
 
 // The server cannot turn a joint faster than this; asking for more only makes some
 // robot types oscillate at the ankles.
@@ -103,6 +106,7 @@ void LIP::Walk(ACT_TYPE Type, int mTurnAngle, bool bUseSmallWalk, bool bClear) {
         CalWalkData(0.0f, kClockAdvance, false, true);
         Prepare(0, true);
         bStartWalk = true;
+        mBlend = PoseBlend{};
         return;
     }
     lastRequest.type = Type;
@@ -219,6 +223,7 @@ bool LIP::Prepare(int iDelay, bool bClear) {
         iPrepareCount = 0;
         return true;
     }
+    ++lastRequest.prepareCalls;
     CommandStandingLegs();
     CommandStandingHeadAndArms();
     if (!bPrepareDone && IsPrepareDone()) bPrepareDone = true;
@@ -296,8 +301,13 @@ void LIP::ApplyWalkData() {
     mHoldFoot.Identity();
     mMoveFoot.Identity();
     if (const PoseRow* row = RowFor(mType, bSmallWalk, bStartWalk)) {
+        NoteTypeChange();
         SetPose(*row);
-        if (iSlowingSteps > 0) BlendTowardsSmallSteps();
+        if (iSlowingSteps > 0) {
+            BlendTowardsSmallSteps();
+        } else if (mBlend.from != nullptr) {
+            BlendFromEarlierType();
+        }
     } else {
         std::cout << "Parameter ERROR in LIP   " << mType << std::endl;
     }
@@ -323,18 +333,46 @@ void LIP::SetPose(const PoseRow& row) {
         row.moveFwdPerX * MoveFootX + row.moveFwd, row.moveLiftPerZ * MoveFootZ + kAnkleHeight);
 }
 
+// How far the current step has run, 0 at its start and 1 at its end.
+float LIP::StepFraction() const {
+    const float span = EndTime4 - EndTime2;
+    return span > 0 ? std::clamp((iCycle * kCycleSec - EndTime2) / span, 0.0f, 1.0f) : 1.0f;
+}
+
+// The pose set so far, moved towards `other` row's pose by the share `a` (0 to 1).
+void LIP::MixPoseWith(const PoseRow& other, float a) {
+    const salt::Vector3f torso = TorsoPos, hold = HoldFootPos, move = MoveFootPos;
+    SetPose(other);
+    TorsoPos = torso * (1 - a) + TorsoPos * a;
+    HoldFootPos = hold * (1 - a) + HoldFootPos * a;
+    MoveFootPos = move * (1 - a) + MoveFootPos * a;
+}
+
 // A stop from full speed slows down over a few steps first: the closing step alone cannot
 // catch the torso of the long-legged type, which then topples forward. The pose moves from
 // the normal towards the small-step row over kStopBlendSteps steps, smoothly within each.
 void LIP::BlendTowardsSmallSteps() {
-    const salt::Vector3f torso = TorsoPos, hold = HoldFootPos, move = MoveFootPos;
-    SetPose(*RowFor(mType, true, false));
-    const float span = EndTime4 - EndTime2;
-    const float within = span > 0 ? std::clamp((iCycle * kCycleSec - EndTime2) / span, 0.0f, 1.0f) : 1.0f;
-    const float a = std::min(1.0f, (iSlowingSteps - 1 + within) / kStopBlendSteps);
-    TorsoPos = torso * (1 - a) + TorsoPos * a;
-    HoldFootPos = hold * (1 - a) + HoldFootPos * a;
-    MoveFootPos = move * (1 - a) + MoveFootPos * a;
+    MixPoseWith(*RowFor(mType, true, false), std::min(1.0f, (iSlowingSteps - 1 + StepFraction()) / kStopBlendSteps));
+}
+
+// A walk type that changed at a step end (the start step's own row aside) starts a blend
+// from the row the body was following.
+void LIP::NoteTypeChange() {
+    if (mBlend.type != ACT_NONE && mBlend.type != mType && !bStartWalk) {
+        mBlend.from = RowFor(mBlend.type, mBlend.small, false);
+        mBlend.fromStep = StepCount;
+    }
+    mBlend.type = mType;
+    mBlend.small = bSmallWalk;
+}
+
+void LIP::BlendFromEarlierType() {
+    const float a = std::min(1.0f, (StepCount - mBlend.fromStep + StepFraction()) / kTypeBlendSteps);
+    if (a >= 1.0f) {
+        mBlend.from = nullptr;
+        return;
+    }
+    MixPoseWith(*mBlend.from, 1.0f - a);
 }
 
 // The feet open to the turn angle over one step and close over the next, turning the

@@ -122,6 +122,7 @@ public:
         bool smallWalk = false;
         long walkCalls = 0;
         long stopCalls = 0;
+        long prepareCalls = 0;  // also those the engine makes itself while walking or stopping
     };
     Request lastRequest;
 
@@ -149,6 +150,19 @@ private:
     // TorsoPos, HoldFootPos, MoveFootPos from the generator outputs by one row.
     void SetPose(const PoseRow& row);
     void BlendTowardsSmallSteps();
+    float StepFraction() const;
+    void MixPoseWith(const PoseRow& other, float a);
+    void NoteTypeChange();
+    void BlendFromEarlierType();
+    // The walk type (and step size) whose row the pose follows, and the row it left at a
+    // change of type, blended out over the following steps.
+    struct PoseBlend {
+        ACT_TYPE type = ACT_NONE;
+        bool small = false;
+        const PoseRow* from = nullptr;
+        int fromStep = 0;
+    };
+    PoseBlend mBlend;
     // Steps taken so far while a stop from normal forward steps slows down; 0 otherwise.
     int iSlowingSteps = 0;
 

@@ -44,6 +44,7 @@ ActHandle::ActHandle() {
 }
 
 void ActHandle::ClearControl() {
+    pPlayedMotion = nullptr;
     for (HJCtrl& joint : HJControl) {
         joint.fAngle = 0.0;
         joint.bCtrled = false;

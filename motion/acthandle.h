@@ -55,6 +55,7 @@ public:
     void TurnHead();
 
     bool bCatchBall = false;  // a catch motion is in progress
+    const keyframe::Motion* pPlayedMotion = nullptr;  // the key-frame motion played this cycle
     HJCtrl HJControl[kJointCount];
 
 private:

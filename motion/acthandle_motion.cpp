@@ -26,6 +26,7 @@ constexpr double kCentredDeg = 30.0;
 // One player for every motion: the shared timer counts the calls, the frame whose window
 // holds the count is driven, and the call at the end value completes the motion.
 bool ActHandle::PlayMotion(const keyframe::Motion& motion) {
+    pPlayedMotion = &motion;
     if (!timer.IsTimerRun()) timer.SetTimer(0);
     const long t = timer.GetTime();
     for (size_t k = 0; k < motion.iFrameCount; ++k) {

@@ -14,6 +14,7 @@
 #include "debugdraw/tester.h"
 #include "motion/3dlip.h"
 #include "motion/acthandle.h"
+#include "motion/motionlog.h"
 #include "motion/nao.h"
 #include "perception/msgparse.h"
 #include "runtime/connection.h"
@@ -74,6 +75,8 @@ void ApplyOption(const std::string& arg) {
         decision.bPenaltyAttacker = true;
     } else if (arg.compare(0, 15, "--penaltykeeper") == 0) {
         decision.bPenaltyKeeper = true;
+    } else if (arg == "--motionlog") {
+        motionlog::Enable();  // developer trace on standard error, not in the help text
     }
 }
 
@@ -137,6 +140,7 @@ bool RunCycle(void (*decide)()) {
     timer.Update(1);
     if (!m_bInit) Init();
     decide();
+    motionlog::Cycle();
     connection.SendMsg(ACT.MakeCommand());
     return true;
 }

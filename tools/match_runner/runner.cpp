@@ -1,6 +1,7 @@
 // match_runner's options, the loop over matches and the totals.
 #include "match_runner/runner.h"
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -21,6 +22,8 @@ const char kUsage[] =
     "  --trace=PREFIX       ground truth of every monitor message as PREFIX_N.csv\n"
     "  --svg=PREFIX         the picture of match N as PREFIX_N.svg\n"
     "  --logs=DIR           keep the server's and every player's output in DIR/N/\n"
+    "  --unums=A,B,...      uniform numbers each agent-program team starts (1 to 11)\n"
+    "  --agent-arg=ARG      one more option for every agent program (repeatable)\n"
     "The server: RCSS3D_HOME names its installation, else rcssserver3d is taken from PATH.\n";
 
 bool IsFolder(const std::string& path) {
@@ -41,13 +44,30 @@ bool PositiveNumber(const std::string& text, double& out) {
     return !text.empty() && *end == '\0' && out > 0 && out < 1e6;
 }
 
+// A list of distinct uniform numbers 1 to 11.
+bool Unums(const std::string& text, std::vector<int>& out) {
+    out.clear();
+    size_t at = 0;
+    while (at <= text.size()) {
+        const size_t comma = std::min(text.find(',', at), text.size());
+        char* end = nullptr;
+        const std::string item = text.substr(at, comma - at);
+        const long n = std::strtol(item.c_str(), &end, 10);
+        if (item.empty() || *end != '\0' || n < 1 || n > 11) return false;
+        if (std::find(out.begin(), out.end(), int(n)) != out.end()) return false;
+        out.push_back(int(n));
+        at = comma + 1;
+    }
+    return !out.empty();
+}
+
 void SetTeam(const std::string& what, rcss::TeamSpec& team) {
     (IsFolder(what) ? team.folder : team.program) = what;
 }
 
 // Sums over all matches, per side.
 struct Totals {
-    int played = 0, goals[2] = {0, 0}, falls[2] = {0, 0}, freeKicksAgainst[2] = {0, 0}, endedBadly = 0;
+    int played = 0, goals[2] = {0, 0}, falls[2] = {0, 0}, alone[2] = {0, 0}, freeKicksAgainst[2] = {0, 0}, endedBadly = 0;
     double lyingSec[2] = {0, 0}, longestLyingSec = 0, ballHalfSec[2] = {0, 0};
     long nonFinite = 0;
     void Add(const rcss::MatchResult& r) {
@@ -61,6 +81,7 @@ struct Totals {
             lyingSec[s] += t.lyingTotalSec;
             if (t.lyingLongestSec > longestLyingSec) longestLyingSec = t.lyingLongestSec;
         }
+        for (const rcss::Fall& f : r.tally.FallEvents()) alone[f.side == rcss::TeamSide::Left ? 0 : 1] += f.contact ? 0 : 1;
         ballHalfSec[0] += r.tally.BallInLeftHalfSec(), ballHalfSec[1] += r.tally.BallInRightHalfSec();
         for (const rcss::ProcessEnd& p : r.processes) {
             endedBadly += !p.aliveAtEnd || p.signal != 0 || p.status > 0 ? 1 : 0;
@@ -72,8 +93,9 @@ struct Totals {
         const double all = ballHalfSec[0] + ballHalfSec[1] > 0 ? ballHalfSec[0] + ballHalfSec[1] : 1;
         std::printf("TOTAL matches=%d goals %s %d : %d %s\n", played, o.left.name.c_str(), goals[0], goals[1],
                     o.right.name.c_str());
-        std::printf("TOTAL falls %s=%d %s=%d lying %s=%.1fs %s=%.1fs longest=%.1fs\n", o.left.name.c_str(), falls[0],
-                    o.right.name.c_str(), falls[1], o.left.name.c_str(), lyingSec[0], o.right.name.c_str(),
+        std::printf("TOTAL falls %s=%d %s=%d alone %s=%d %s=%d lying %s=%.1fs %s=%.1fs longest=%.1fs\n",
+                    o.left.name.c_str(), falls[0], o.right.name.c_str(), falls[1], o.left.name.c_str(), alone[0],
+                    o.right.name.c_str(), alone[1], o.left.name.c_str(), lyingSec[0], o.right.name.c_str(),
                     lyingSec[1], longestLyingSec);
         std::printf("TOTAL free_kicks_against %s=%d %s=%d\n", o.left.name.c_str(), freeKicksAgainst[0],
                     o.right.name.c_str(), freeKicksAgainst[1]);
@@ -105,6 +127,11 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
         else if (Value(arg, "--trace=", v) && !v.empty()) o.tracePrefix = v;
         else if (Value(arg, "--svg=", v) && !v.empty()) o.svgPrefix = v;
         else if (Value(arg, "--logs=", v) && !v.empty()) o.logDir = v;
+        else if (Value(arg, "--unums=", v) && Unums(v, o.match.left.unums)) o.match.right.unums = o.match.left.unums;
+        else if (Value(arg, "--agent-arg=", v) && !v.empty()) {
+            o.match.left.extraArgs.push_back(v);
+            o.match.right.extraArgs.push_back(v);
+        }
         else if (Value(arg, "--names=", v) && v.find(',') != std::string::npos && v.front() != ',' && v.back() != ',') {
             o.match.left.name = v.substr(0, v.find(','));
             o.match.right.name = v.substr(v.find(',') + 1);

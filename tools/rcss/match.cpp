@@ -17,8 +17,9 @@
 namespace rcss {
 namespace {
 
-constexpr int kPlayers = 11;
+constexpr size_t kTeamFolderPlayers = 11;
 constexpr int kSvgEveryMessages = 5;
+constexpr long kSettleMessages = 50;
 
 long NonFiniteLines(const std::string& text) {
     std::istringstream lines(text);
@@ -83,10 +84,12 @@ private:
     simkit::MatchPicture picture_;
 };
 
-bool AllOnField(const GroundTruth& t) {
-    int count = 0;
+size_t TeamSize(const TeamSpec& team) { return team.folder.empty() ? team.unums.size() : kTeamFolderPlayers; }
+
+bool AllOnField(const GroundTruth& t, size_t players) {
+    size_t count = 0;
     for (const RobotTruth& r : t.robots) count += r.unum > 0 ? 1 : 0;
-    return count >= 2 * kPlayers;
+    return count >= players;
 }
 
 // A team folder's players are not our children: their pid file says who ran, their logs
@@ -98,7 +101,7 @@ void FolderPlayers(const TeamSpec& team, std::vector<ProcessEnd>& out, bool befo
         ++unum;
         const std::string name = team.name + "_" + std::to_string(unum);
         if (beforeStop) {
-            out.push_back({name, kill(pid, 0) == 0, -1, 0, 0});
+            out.push_back({name, kill(pid, 0) == 0, -1, 0, 0, ""});
             continue;
         }
         for (ProcessEnd& p : out)
@@ -114,9 +117,10 @@ void StartTeam(Pitch& pitch, const TeamSpec& team) {
                      team.name + "_start", false);
         return;
     }
-    for (int unum = 1; unum <= kPlayers; ++unum) {
-        pitch.Launch(team.program, {"--teamname=" + team.name, "--unum=" + std::to_string(unum)},
-                     team.name + "_" + std::to_string(unum));
+    for (const int unum : team.unums) {
+        std::vector<std::string> args = {"--teamname=" + team.name, "--unum=" + std::to_string(unum)};
+        args.insert(args.end(), team.extraArgs.begin(), team.extraArgs.end());
+        pitch.Launch(team.program, args, team.name + "_" + std::to_string(unum));
         pitch.WaitForAnswers(pitch.Processes().size());
     }
 }
@@ -135,8 +139,13 @@ MatchResult PlayMatch(const PitchOptions& pitchOptions, const MatchOptions& opti
     pitch.WaitForRobot(TeamSide::Left, 1);  // the first team to announce itself plays left
     StartTeam(pitch, options.right);
     const auto stop = options.interrupted;
-    if (!pitch.monitor().WaitFor([stop](const GroundTruth& t) { return AllOnField(t) || (stop && *stop); }, 90))
-        result.error = "not all 22 robots came onto the field within 90 s";
+    const size_t players = TeamSize(options.left) + TeamSize(options.right);
+    if (!pitch.monitor().WaitFor([stop, players](const GroundTruth& t) { return AllOnField(t, players) || (stop && *stop); },
+                                 90))
+        result.error = Line("not all %zu robots came onto the field within 90 s", players);
+    // Two seconds for the players to beam to their places and stand, as before a real kick-off.
+    const long settled = pitch.monitor().Truth().message + kSettleMessages;
+    pitch.monitor().WaitFor([settled](const GroundTruth& t) { return t.message >= settled; }, 30);
     pitch.monitor().KickOff(TeamSide::Left);
     const double until = options.gameSeconds;
     if (!pitch.monitor().WaitFor([until, stop](const GroundTruth& t) { return t.gameTime >= until || (stop && *stop); },
@@ -145,7 +154,7 @@ MatchResult PlayMatch(const PitchOptions& pitchOptions, const MatchOptions& opti
     if (stop && *stop) result.error = "interrupted";
     result.final = pitch.monitor().Truth();
     for (size_t k = 0; k < pitch.Processes().size(); ++k)
-        result.processes.push_back({pitch.Names()[k], pitch.Processes()[k]->Running(), -1, 0, 0});
+        result.processes.push_back({pitch.Names()[k], pitch.Processes()[k]->Running(), -1, 0, 0, ""});
     for (const TeamSpec* team : {&options.left, &options.right})
         if (!team->folder.empty()) FolderPlayers(*team, result.processes, true);
     pitch.Stop();
@@ -153,7 +162,8 @@ MatchResult PlayMatch(const PitchOptions& pitchOptions, const MatchOptions& opti
         AgentProcess& p = *pitch.Processes()[k];
         result.processes[k].status = p.Wait(0);
         result.processes[k].signal = p.TermSignal();
-        result.processes[k].nonFiniteLines = NonFiniteLines(p.Output());
+        result.processes[k].output = p.Output();
+        result.processes[k].nonFiniteLines = NonFiniteLines(result.processes[k].output);
     }
     for (const TeamSpec* team : {&options.left, &options.right})
         if (!team->folder.empty()) FolderPlayers(*team, result.processes, false);
@@ -170,7 +180,7 @@ MatchResult PlayMatch(const PitchOptions& pitchOptions, const MatchOptions& opti
 namespace {
 
 struct TeamFigures {
-    int falls = 0, freeKicksAgainst = 0;
+    int falls = 0, alone = 0, freeKicksAgainst = 0;
     double lyingTotalSec = 0, lyingLongestSec = 0;
     int longestUnum = 0;
 };
@@ -178,6 +188,7 @@ struct TeamFigures {
 TeamFigures FiguresOf(const Tally& tally, TeamSide side) {
     TeamFigures f;
     f.freeKicksAgainst = tally.FreeKicksFor(side == TeamSide::Left ? TeamSide::Right : TeamSide::Left);
+    for (const Fall& fall : tally.FallEvents()) f.alone += fall.side == side && !fall.contact ? 1 : 0;
     for (const RobotTally& r : tally.Robots()) {
         if (r.side != side) continue;
         f.falls += r.falls;
@@ -209,11 +220,16 @@ std::vector<std::string> ReportLines(const MatchResult& r, const MatchOptions& o
     lines.push_back(r.tally.Goals().empty() ? "GOALS none" : goals);
     for (const TeamSide side : {TeamSide::Left, TeamSide::Right}) {
         const TeamFigures f = FiguresOf(r.tally, side);
-        lines.push_back(Line("FALLS %s falls=%d lying_total=%.1fs lying_longest=%.1fs (player %d) "
+        lines.push_back(Line("FALLS %s falls=%d alone=%d lying_total=%.1fs lying_longest=%.1fs (player %d) "
                              "free_kicks_against=%d",
-                             (side == TeamSide::Left ? o.left : o.right).name.c_str(), f.falls, f.lyingTotalSec,
-                             f.lyingLongestSec, f.longestUnum, f.freeKicksAgainst));
+                             (side == TeamSide::Left ? o.left : o.right).name.c_str(), f.falls, f.alone,
+                             f.lyingTotalSec, f.lyingLongestSec, f.longestUnum, f.freeKicksAgainst));
     }
+    for (const Fall& f : r.tally.FallEvents())
+        lines.push_back(Line("FALL %s %d t=%.2f %s at %.2f,%.2f ball=%.2fm nearest=%.2fm %s lying=%.1fs",
+                             (f.side == TeamSide::Left ? o.left : o.right).name.c_str(), f.unum, f.gameTimeSec,
+                             f.playMode.c_str(), f.x, f.y, f.ballDistM, f.nearestRobotM,
+                             f.contact ? "contact" : "alone", f.lyingSec));
     const double inLeft = r.tally.BallInLeftHalfSec(), inRight = r.tally.BallInRightHalfSec();
     const double all = inLeft + inRight > 0 ? inLeft + inRight : 1;
     lines.push_back(Line("BALL in %s's half %.1fs (%.0f%%), in %s's half %.1fs (%.0f%%)", o.left.name.c_str(), inLeft,

@@ -5,6 +5,7 @@
 #pragma once
 #include <csignal>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "rcss/pitch.h"
@@ -13,9 +14,14 @@
 namespace rcss {
 
 struct TeamSpec {
+    TeamSpec() = default;
+    TeamSpec(std::string teamName, std::string agentProgram, std::string teamFolder)
+        : name(std::move(teamName)), program(std::move(agentProgram)), folder(std::move(teamFolder)) {}
     std::string name;     // team name, also the file name of its logs
-    std::string program;  // an agent program, started for numbers 1 to 11 ...
-    std::string folder;   // ... or a team folder whose start.sh starts the team
+    std::string program;  // an agent program, started for each of `unums` ...
+    std::string folder;   // ... or a team folder whose start.sh starts the team (all eleven)
+    std::vector<int> unums = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
+    std::vector<std::string> extraArgs;  // after the program's own options
 };
 
 struct MatchOptions {
@@ -32,6 +38,7 @@ struct ProcessEnd {
     int status = -1;  // after the server stopped; -1 when killed or still running
     int signal = 0;
     long nonFiniteLines = 0;  // output lines with nan or inf
+    std::string output;       // what it printed (programs of this tree only)
 };
 
 struct MatchResult {

@@ -2,6 +2,7 @@
 #include "rcss/tally.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace rcss {
 namespace {
@@ -53,24 +54,56 @@ void Tally::Add(const GroundTruth& truth) {
         if (robot.unum <= 0) continue;
         RobotTally& t = Entry(robot);
         if (!t.lying && robot.up[2] < kLyingBelowUpZ) {
-            t.lying = true;
-            ++t.falls;
-            t.lyingSinceSec = now;
+            BeginFall(t, robot, truth);
         } else if (t.lying && robot.up[2] > kStandingAboveUpZ) {
-            t.lying = false;
-            t.lyingTotalSec += now - t.lyingSinceSec;
-            t.lyingLongestSec = std::max(t.lyingLongestSec, now - t.lyingSinceSec);
+            EndFall(t, now);
+        }
+    }
+    NoteCloseRobots(truth);
+}
+
+// Before the falls of this message are judged the closeness of the last one counts, so a
+// robot falling onto another does not find its own fall a contact.
+void Tally::NoteCloseRobots(const GroundTruth& truth) {
+    for (const RobotTruth& a : truth.robots) {
+        if (a.unum <= 0) continue;
+        for (const RobotTruth& b : truth.robots) {
+            if (&a == &b || b.unum <= 0) continue;
+            if (std::hypot(a.x - b.x, a.y - b.y) < kContactM) Entry(a).lastCloseSec = truth.gameTime;
         }
     }
 }
 
-void Tally::Finish() {
-    for (RobotTally& t : robots_) {
-        if (!t.lying) continue;
-        t.lying = false;
-        t.lyingTotalSec += lastTime_ - t.lyingSinceSec;
-        t.lyingLongestSec = std::max(t.lyingLongestSec, lastTime_ - t.lyingSinceSec);
+void Tally::BeginFall(RobotTally& t, const RobotTruth& robot, const GroundTruth& truth) {
+    t.lying = true;
+    ++t.falls;
+    t.lyingSinceSec = truth.gameTime;
+    Fall f;
+    f.side = robot.side, f.unum = robot.unum, f.gameTimeSec = truth.gameTime, f.playMode = truth.playMode;
+    f.x = robot.x, f.y = robot.y;
+    f.ballDistM = std::hypot(truth.ballX - robot.x, truth.ballY - robot.y);
+    f.nearestRobotM = 1e9;
+    for (const RobotTruth& other : truth.robots)
+        if (&other != &robot && other.unum > 0)
+            f.nearestRobotM = std::min(f.nearestRobotM, std::hypot(other.x - robot.x, other.y - robot.y));
+    f.contact = f.nearestRobotM < kContactM || truth.gameTime - t.lastCloseSec <= kContactWindowSec;
+    falls_.push_back(f);
+}
+
+void Tally::EndFall(RobotTally& t, double now) {
+    t.lying = false;
+    t.lyingTotalSec += now - t.lyingSinceSec;
+    t.lyingLongestSec = std::max(t.lyingLongestSec, now - t.lyingSinceSec);
+    for (auto f = falls_.rbegin(); f != falls_.rend(); ++f) {
+        if (f->side != t.side || f->unum != t.unum) continue;
+        f->lyingSec = now - f->gameTimeSec;
+        break;
     }
+}
+
+void Tally::Finish() {
+    for (RobotTally& t : robots_)
+        if (t.lying) EndFall(t, lastTime_);
 }
 
 }  // namespace rcss
