@@ -16,9 +16,13 @@ constexpr double kFreeKickSec = 8;
 // handled, five runs lost 3 to 8 of the 22 (open play: collisions at the ball, the kicker on
 // its back, stumbles on the way).
 constexpr int kMostFalls = 10;
-// Issue 24 still has the second touch of our set pieces to mend: the kick's wind-up touches
-// the ball now and then at kick-offs (2 free kicks against us in 12), and our kick-in and
-// corner brought one 0.08 to 0.24 s after play on in 5 of 6 tries; set to 0 once it holds.
+// Issue 24 still has the second touch of our set pieces to mend (kick-offs: 2 free kicks
+// against us in 12, then 1 in 3; kick-in and corner: one 0.08 to 0.24 s after play on in 5 of
+// 6 tries, then none in 2). The kick alone, from its window, leaves the ball until the swing
+// (the check below); the first touches seen on ground truth came before it: at kick-offs the
+// beam's noise left the ball 0.17 m ahead and straight in front of the taker, where the
+// support foot's step met it; at kick-in and corner the walk up ran into the ball (0.09 to
+// 0.12 m ahead at play on, the kick not begun). Set to 0 once it holds.
 constexpr int kSetPieceTouchIssue = 24;
 // Where the set-piece taker stops before its big kick, relative to the torso.
 constexpr double kWindowAheadM = 0.145;
@@ -26,7 +30,7 @@ constexpr double kDegToRad = 0.017453292519943295;
 constexpr double kCycleSec = 0.02;
 constexpr int kSwingCycle = 71;  // the kick's swing begins; the wind-up before it
 constexpr double kStillM = 0.01;  // the server's ball jitters by millimetres
-constexpr double kLeastTravelM = 8;  // measured 9.3-10.5 m from this window; margin for load
+constexpr double kLeastTravelM = 8;  // measured 9.1-10.1 m in 9 kicks (load 6 to 12)
 
 // A point in a robot's torso frame, on the ground.
 struct TorsoSpot {
@@ -196,21 +200,19 @@ TEST_F(Rules, OurKickInAndCornerBringNoFreeKickAgainstUs) {
     }
 }
 
-// The cause of a second touch, on one robot alone: the big kick from where it is taken (ball
-// 0.145 m ahead of the torso, 0.025 to 0.055 m right of it: the kick-off spots and the
-// set-piece stop) must leave the ball where it lies until the swing, the ball's first touch,
-// and still send it far. Robot type 0, the kick-off taker's and most kick-in takers' type.
-TEST_F(Rules, BigKickLeavesTheBallUntilItsSwing) {
-    struct Kick {
-        int unum;
-        double rightM;
-        double firstMoveCycle = -1, travelM = 0;
-        double closestGapM[2] = {1, 1};  // left, right foot centre to ball centre, wind-up
-        int closestCycle[2] = {0, 0};
-    };
-    Kick kicks[] = {{5, 0.025}, {6, 0.04}, {7, 0.055}};
-    rcss::Monitor& m = pitch_.monitor();
-    for (Kick& k : kicks) {
+// The big kick of motion_probe alone, the ball placed in the torso frame as play goes on.
+struct LoneKick {
+    int unum;
+    double rightM;
+    double firstMoveCycle = -1, travelM = 0;
+    double closestGapM[2] = {1, 1};  // left, right foot centre to ball centre, wind-up
+    int closestCycle[2] = {0, 0};
+};
+
+class KickAlone : public Rules {
+protected:
+    void Run(LoneKick& k) {
+        rcss::Monitor& m = pitch_.monitor();
         m.SetPlayMode("BeforeKickOff");
         Probe(k.unum, -5, 4.0 * (k.unum - 6), 0, {"--motion=bigkick", "--hold=3"});
         ASSERT_TRUE(pitch_.WaitForRobot(TeamSide::Left, k.unum));
@@ -233,24 +235,34 @@ TEST_F(Rules, BigKickLeavesTheBallUntilItsSwing) {
             k.travelM = std::max(k.travelM, moved);
             if (k.firstMoveCycle < 0 && moved > kStillM) k.firstMoveCycle = cycle;
             const rcss::RobotTruth* r = t.Find(TeamSide::Left, k.unum);
-            if (r == nullptr || cycle >= kSwingCycle) return false;
-            const std::array<double, 3>* feet[2] = {&r->leftFoot, &r->rightFoot};
-            for (int f = 0; f < 2; ++f) {
-                const double gap = std::hypot((*feet[f])[0] - t.ballX, (*feet[f])[1] - t.ballY);
-                if (gap < k.closestGapM[f]) k.closestGapM[f] = gap, k.closestCycle[f] = int(cycle);
-            }
+            if (r != nullptr && cycle < kSwingCycle) Closest(*r, t, int(cycle), k);
             return false;
         });
         pitch_.Processes().back()->Wait(30000);
     }
-    for (const Kick& k : kicks) {
+    static void Closest(const rcss::RobotTruth& r, const rcss::GroundTruth& t, int cycle, LoneKick& k) {
+        const std::array<double, 3>* feet[2] = {&r.leftFoot, &r.rightFoot};
+        for (int f = 0; f < 2; ++f) {
+            const double gap = std::hypot((*feet[f])[0] - t.ballX, (*feet[f])[1] - t.ballY);
+            if (gap < k.closestGapM[f]) k.closestGapM[f] = gap, k.closestCycle[f] = cycle;
+        }
+    }
+};
+
+// The cause of a second touch, on one robot alone: the big kick from where it is taken (ball
+// 0.145 m ahead of the torso, 0.025 to 0.055 m right of it: the kick-off spots and the
+// set-piece stop) must leave the ball where it lies until the swing, the ball's first touch,
+// and still send it far. Robot type 0, the kick-off taker's and most kick-in takers' type.
+TEST_F(KickAlone, BigKickLeavesTheBallUntilItsSwing) {
+    LoneKick kicks[] = {{5, 0.025}, {6, 0.04}, {7, 0.055}};
+    for (LoneKick& k : kicks) Run(k);
+    for (const LoneKick& k : kicks) {
         const bool still = k.firstMoveCycle < 0 || k.firstMoveCycle >= kSwingCycle;
         Judge(still && k.travelM >= kLeastTravelM,
               Line("ball %.3f m right: first moved at kick cycle %.0f (not before %d), travelled %.1f m (at least "
                    "%.0f); closest in the wind-up: left foot %.3f m at cycle %d, right foot %.3f m at cycle %d",
                    k.rightM, k.firstMoveCycle, kSwingCycle, k.travelM, kLeastTravelM, k.closestGapM[0],
-                   k.closestCycle[0], k.closestGapM[1], k.closestCycle[1]),
-              kSetPieceTouchIssue);
+                   k.closestCycle[0], k.closestGapM[1], k.closestCycle[1]));
     }
 }
 
