@@ -3,6 +3,7 @@
 // then the ball placed in the right goal by the referee.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <fstream>
 #include <string>
 
@@ -44,6 +45,15 @@ TEST(MonitorScene, RecordedSessionGivesPoseFallGoalAndPlayModes) {
             EXPECT_GT(blue3->z, 0.3);
             EXPECT_FALSE(blue3->Lying());
             EXPECT_EQ(t.playMode, "BeforeKickOff");
+            // Standing: both feet flat on the ground a hip's width apart, the left one on the
+            // robot's left (facing 30 degrees, left is towards -x, +y).
+            EXPECT_LT(blue3->leftFoot[2], 0.03);
+            EXPECT_LT(blue3->rightFoot[2], 0.03);
+            const double apartX = blue3->leftFoot[0] - blue3->rightFoot[0];
+            const double apartY = blue3->leftFoot[1] - blue3->rightFoot[1];
+            EXPECT_NEAR(std::hypot(apartX, apartY), 0.11, 0.03);
+            EXPECT_LT(apartX, 0.0);
+            EXPECT_GT(apartY, 0.0);
         }
     }
     tally.Finish();

@@ -109,19 +109,33 @@ void SetPose(const Matrix& m, RobotTruth& robot) {
     robot.up = {m[8], m[9], m[10]};
 }
 
+// The body parts are the torso's siblings, each a transform holding its mesh: the feet give
+// where a robot's kick meets the ball.
+void ReadFeet(const Node& robotRoot, const Matrix& rootWorld, RobotTruth& robot) {
+    for (const Node& part : robotRoot.kids)
+        for (const Node& mesh : part.kids) {
+            const bool left = HasMesh(mesh, "models/lfoot"), right = HasMesh(mesh, "models/rfoot");
+            if (!left && !right) continue;
+            const Matrix m = part.hasTransform ? Compose(rootWorld, part.slt) : rootWorld;
+            (left ? robot.leftFoot : robot.rightFoot) = {m[12], m[13], m[14]};
+        }
+}
+
 // Walks the scene with the transforms composed from the root: robots in scene order
 // (the order in which they connected) and the ball.
 void Collect(const Node& node, const Matrix& parent, GroundTruth& truth) {
     const Matrix world = node.hasTransform ? Compose(parent, node.slt) : parent;
+    bool robotRoot = false;
     for (const Node& kid : node.kids) {
         if (HasMesh(kid, "models/soccerball")) truth.ballX = world[12], truth.ballY = world[13], truth.ballZ = world[14];
-    }
-    RobotTruth robot;
-    if (ReadTorsoPaint(node, robot)) {
-        SetPose(world, robot);
+        RobotTruth robot;
+        if (!ReadTorsoPaint(kid, robot)) continue;
+        SetPose(kid.hasTransform ? Compose(world, kid.slt) : world, robot);
+        ReadFeet(node, world, robot);
         truth.robots.push_back(robot);
-        return;
+        robotRoot = true;
     }
+    if (robotRoot) return;
     for (const Node& kid : node.kids) Collect(kid, world, truth);
 }
 

@@ -17,6 +17,8 @@ struct RobotTruth {
     double x = 0, y = 0, z = 0; // torso, field frame, metres
     double headingDeg = 0;      // body's forward axis, counter-clockwise from +x
     std::array<double, 3> up{0, 0, 1};  // torso's up vector
+    // Centres of the foot bodies, field frame, metres; zeros until the scene shows them.
+    std::array<double, 3> leftFoot{}, rightFoot{};
     bool Lying() const { return up[2] < 0.5; }
 };
 
