@@ -104,12 +104,21 @@ public:
         Vector KickPos;     // penalty attacker's aim point
         bool bCaledKickPos = false;
     };
-    struct SetPieceState {  // one each for KickInUs, CornerKickUs, GoalKickUs, FreeKickUs
-        bool turnToBall = false;
-        bool turnToGoal = false;
-        bool walkstopkiu = false;  // stopped in front of the ball; next is the kick
-        bool turnheadrightkiu = true;
-        bool bKickUnderway = false;  // BigKick has been started and has not completed
+    // The taker of our throw-in, corner, goal kick and free kick, one for each. Circling (coming
+    // round the ball to face the goal) and searching override the step without changing it:
+    // a taker that had stopped at the ball kicks as soon as it is back within step-up
+    // distance, without stopping again.
+    struct SetPieceTaker {
+        enum class Step {
+            Approach,       // walking up to the ball
+            TurnToBall,     // turning on the spot until the ball is nearly straight ahead
+            StoppedAtBall,  // standing at the ball, off the right foot; next is the kick
+            Kicking,        // the big kick runs
+        };
+        Step step = Step::Approach;
+        bool circling = false;   // the goal lies too far to the side of the ball
+        bool sweepRight = true;  // the search's head sweep goes right
+        void Reset() { *this = SetPieceTaker(); }
     };
     // The league punishes a set-piece taker that plays the ball again before anybody else
     // has: the taker finishes its kick, then leaves the ball to the others until another
@@ -143,15 +152,15 @@ public:
     };
 
     PlayOnState m_PlayOn;
-    SetPieceState m_KickInUs, m_CornerKickUs, m_GoalKickUs, m_FreeKickUs;
+    SetPieceTaker m_KickInUs, m_CornerKickUs, m_GoalKickUs, m_FreeKickUs;
     KickOffState m_KickOff;
     SecondTouchState m_SecondTouch;
     DispatchState m_Dispatch;
     AttackFormationState m_AttackFormation;
     CatchJudgeState m_CatchJudge;
 
-    // The routine the set-piece handlers share, on that handler's own flags.
-    void SetPieceKicker(SetPieceState& st);
+    // The routine the set-piece handlers share, each with its own taker state.
+    void SetPieceKicker(SetPieceTaker& st);
     // The nearest player runs the routine, everyone else plays on.
-    void NearestTakes(SetPieceState& st);
+    void NearestTakes(SetPieceTaker& st);
 };

@@ -12,6 +12,8 @@
 
 namespace {
 
+bool TurnsToBall(const Decision::SetPieceTaker& taker) { return taker.step == Decision::SetPieceTaker::Step::TurnToBall; }
+
 using Dispatch = DecisionScene;
 
 std::string BeamText(const char* x, const char* y, const char* rot) {
@@ -317,20 +319,20 @@ TEST_F(Dispatch, GoalKickIsTheKeepersAndAThrowInTheNearestPlayers) {
     Player(1, PR_Goalie);
     NearestIs(5);
     Cycle(PM_GoalKickUs);
-    EXPECT_TRUE(decision.m_GoalKickUs.turnToBall);  // the keeper went for the ball
+    EXPECT_TRUE(TurnsToBall(decision.m_GoalKickUs));  // the keeper went for the ball
     Cycle(PM_KickInUs);
-    EXPECT_FALSE(decision.m_KickInUs.turnToBall);
+    EXPECT_FALSE(TurnsToBall(decision.m_KickInUs));
 
     SetUp();
     SeeBallAtGround(2.0, 40);
     Player(5, PR_MiddleRear);
     NearestIs(5);
     Cycle(PM_GoalKickUs);
-    EXPECT_FALSE(decision.m_GoalKickUs.turnToBall);
+    EXPECT_FALSE(TurnsToBall(decision.m_GoalKickUs));
     Cycle(PM_KickInUs);
-    EXPECT_TRUE(decision.m_KickInUs.turnToBall);
+    EXPECT_TRUE(TurnsToBall(decision.m_KickInUs));
     Cycle(PM_CornerKickUs);
-    EXPECT_TRUE(decision.m_CornerKickUs.turnToBall);
+    EXPECT_TRUE(TurnsToBall(decision.m_CornerKickUs));
 
     // Before the server has told us our number the empty ranking (0) is nobody's.
     SetUp();
@@ -339,7 +341,7 @@ TEST_F(Dispatch, GoalKickIsTheKeepersAndAThrowInTheNearestPlayers) {
     NearestIs(0);
     decision.bBeamOver = true;
     Cycle(PM_KickInUs);
-    EXPECT_FALSE(decision.m_KickInUs.turnToBall);
+    EXPECT_FALSE(TurnsToBall(decision.m_KickInUs));
     EXPECT_FALSE(decision.bBeamOver);  // played on instead
     EXPECT_TRUE(HeadCommanded());
 }
