@@ -12,7 +12,9 @@
 
 namespace {
 
-bool TurnsToBall(const Decision::SetPieceTaker& taker) { return taker.step == Decision::SetPieceTaker::Step::TurnToBall; }
+bool TurnsToBall(const Decision::SetPieceTaker& taker) {
+    return taker.step == Decision::SetPieceTaker::Step::TurnToBall;
+}
 
 using Dispatch = DecisionScene;
 
