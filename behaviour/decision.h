@@ -122,13 +122,23 @@ public:
     };
     // The league punishes a set-piece taker that plays the ball again before anybody else
     // has: the taker finishes its kick, then leaves the ball to the others until another
-    // player is at the ball or the play mode changes.
+    // player is at the ball or the play mode changes. Its own small machine, apart from
+    // the taker's steps (the bar binds whoever took the kick, whatever it does next): set
+    // piece under way (takerUnum), then the bar (barredUnum, ownKick), then lifted (Reset);
+    // UpdateSecondTouch moves it on.
     struct SecondTouchState {
         int takerUnum = 0;          // takes our set piece under way; 0: none under way
         int barredUnum = 0;         // kept off the ball in open play; 0: nobody
         double barredSinceSec = 0;  // game time the bar began
-        bool bFinishKick = false;   // this player's kick outlived the set piece
-        bool bKickCut = false;      // this player's kick was cut before its swing
+        // This player's own kick when the set piece turned into open play.
+        enum class OwnKick {
+            None,       // not the taker, not kicking, or its kick is over
+            Finishing,  // past the start of its swing: the kick runs to its end
+            Cut,        // still winding up: cut, the legs held where they are
+        };
+        OwnKick ownKick = OwnKick::None;
+        bool Finishing() const { return ownKick == OwnKick::Finishing; }
+        void Reset() { *this = SecondTouchState(); }
     };
     struct KickOffState {
         bool bKicked = false;  // the kick-off taker's BigKick of this kick-off is done

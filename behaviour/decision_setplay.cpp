@@ -296,20 +296,21 @@ void Decision::FreeKickOpp() { KickInOpp(); }
 void Decision::UpdateSecondTouch(TPlayMode mode) {
     SecondTouchState& st = m_SecondTouch;
     if (const int taker = SetPieceTakerNum(mode)) {
-        st = SecondTouchState();
+        st.Reset();
         st.takerUnum = taker;
         return;
     }
     if (mode != PM_PlayOn) {
-        st = SecondTouchState();
+        st.Reset();
         return;
     }
     if (st.takerUnum != 0) {
         st.barredUnum = st.takerUnum;
         st.barredSinceSec = wm.m_dGameTime;
         const bool kicking = st.takerUnum == wm.m_iUnum && timer.IsTimerRun();
-        st.bFinishKick = kicking && timer.GetTime() >= kBigKickSwingFromCycle;
-        st.bKickCut = kicking && !st.bFinishKick;
+        using OwnKick = SecondTouchState::OwnKick;
+        const bool swinging = timer.GetTime() >= kBigKickSwingFromCycle;
+        st.ownKick = !kicking ? OwnKick::None : swinging ? OwnKick::Finishing : OwnKick::Cut;
         st.takerUnum = 0;
     }
     if (st.barredUnum == 0) return;
