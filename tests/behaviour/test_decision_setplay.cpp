@@ -188,6 +188,30 @@ TEST_F(SetPiece, CirclesTheBallCloseByUntilTheGoalIsBehindIt) {
     EXPECT_FALSE(St().circling);
 }
 
+// Circling does not undo a stop made before it: back facing the goal within step-up
+// distance, the taker kicks at once; one that never stopped walks up first.
+TEST_F(SetPiece, StopMadeBeforeCirclingStillHoldsAfterIt) {
+    St().step = Step::StoppedAtBall;
+    Stand(0, 0, -90);
+    SeeBallAtGround(0.3, 10);
+    Kicker();
+    ASSERT_TRUE(St().circling);
+    EXPECT_EQ(St().step, Step::StoppedAtBall);
+    Stand(0, 0, 0);
+    SeeBallAtGround(0.4, 3);
+    const long walks = Lip.lastRequest.walkCalls;
+    Kicker();
+    EXPECT_FALSE(St().circling);
+    EXPECT_EQ(St().step, Step::Kicking);
+    EXPECT_EQ(Lip.lastRequest.walkCalls, walks);
+
+    SetUp();
+    SeeBallAtGround(0.4, 3);
+    Kicker();
+    EXPECT_EQ(St().step, Step::Approach);
+    ExpectWalk(WALK_F, 15, true);
+}
+
 // Closer than the camera's height the seen distance has no ground distance: it counts as
 // at the ball, and circling there still asks for a finite turn.
 TEST_F(SetPiece, BallUnderTheCameraGivesFiniteCommands) {
