@@ -183,7 +183,7 @@ void Decision::Do() {
     UpdateSecondTouch(mode);
     const bool fallen = wm.m_FallState != FALL_NONE;
     const bool gettingUp = fallen && mode != PM_BeforeKickOff && mode != PM_GoalUs && mode != PM_GoalOpp;
-    if (gettingUp) m_SecondTouch.bFinishKick = false;
+    if (gettingUp && m_SecondTouch.Finishing()) m_SecondTouch.ownKick = SecondTouchState::OwnKick::None;
     // The kick-off's blind big kick ends on the ground by design: once is enough.
     if (gettingUp && mode == PM_KickOffUs) m_KickOff.bKicked = true;
 
@@ -191,7 +191,7 @@ void Decision::Do() {
     // of handler would make the next motion start mid-table or end at once. The taker's
     // kick that outlives its set piece is no such motion: it is finished below.
     const int route = RouteFor(mode, gettingUp);
-    if (route != m_Dispatch.lastRoute && timer.IsTimerRun() && !m_SecondTouch.bFinishKick) ACT.ClearAll();
+    if (route != m_Dispatch.lastRoute && timer.IsTimerRun() && !m_SecondTouch.Finishing()) ACT.ClearAll();
     m_Dispatch.lastRoute = route;
 
     if (gettingUp) {
@@ -204,8 +204,8 @@ void Decision::Do() {
         nowPlayMode = mode;
         if (mode == PM_KickOffUs) m_KickOff.bKicked = false;
     }
-    if (m_SecondTouch.bFinishKick) {
-        if (ACT.BigKick()) m_SecondTouch.bFinishKick = false;
+    if (m_SecondTouch.Finishing()) {
+        if (ACT.BigKick()) m_SecondTouch.ownKick = SecondTouchState::OwnKick::None;
         return;
     }
     (this->*HandlerFor(mode))();
@@ -292,7 +292,7 @@ void Decision::PlayOn() {
     // whose wind-up touched the ball has a foot at it: even the way back to the stance
     // touches it again, so its legs stay as the cut kick left them.
     if (IsBarredBesideTheBall()) {
-        if (m_SecondTouch.bKickCut) {
+        if (m_SecondTouch.ownKick == SecondTouchState::OwnKick::Cut) {
             ACT.TurnHead();
         } else {
             HoldStance();

@@ -104,22 +104,41 @@ public:
         Vector KickPos;     // penalty attacker's aim point
         bool bCaledKickPos = false;
     };
-    struct SetPieceState {  // one each for KickInUs, CornerKickUs, GoalKickUs, FreeKickUs
-        bool turnToBall = false;
-        bool turnToGoal = false;
-        bool walkstopkiu = false;  // stopped in front of the ball; next is the kick
-        bool turnheadrightkiu = true;
-        bool bKickUnderway = false;  // BigKick has been started and has not completed
+    // The taker of our throw-in, corner, goal kick and free kick, one for each. Circling (coming
+    // round the ball to face the goal) and searching override the step without changing it:
+    // a taker that had stopped at the ball kicks as soon as it is back within step-up
+    // distance, without stopping again.
+    struct SetPieceTaker {
+        enum class Step {
+            Approach,       // walking up to the ball
+            TurnToBall,     // turning on the spot until the ball is nearly straight ahead
+            StoppedAtBall,  // standing at the ball, off the right foot; next is the kick
+            Kicking,        // the big kick runs
+        };
+        Step step = Step::Approach;
+        bool circling = false;   // the goal lies too far to the side of the ball
+        bool sweepRight = true;  // the search's head sweep goes right
+        void Reset() { *this = SetPieceTaker(); }
     };
     // The league punishes a set-piece taker that plays the ball again before anybody else
     // has: the taker finishes its kick, then leaves the ball to the others until another
-    // player is at the ball or the play mode changes.
+    // player is at the ball or the play mode changes. Its own small machine, apart from
+    // the taker's steps (the bar binds whoever took the kick, whatever it does next): set
+    // piece under way (takerUnum), then the bar (barredUnum, ownKick), then lifted (Reset);
+    // UpdateSecondTouch moves it on.
     struct SecondTouchState {
         int takerUnum = 0;          // takes our set piece under way; 0: none under way
         int barredUnum = 0;         // kept off the ball in open play; 0: nobody
         double barredSinceSec = 0;  // game time the bar began
-        bool bFinishKick = false;   // this player's kick outlived the set piece
-        bool bKickCut = false;      // this player's kick was cut before its swing
+        // This player's own kick when the set piece turned into open play.
+        enum class OwnKick {
+            None,       // not the taker, not kicking, or its kick is over
+            Finishing,  // past the start of its swing: the kick runs to its end
+            Cut,        // still winding up: cut, the legs held where they are
+        };
+        OwnKick ownKick = OwnKick::None;
+        bool Finishing() const { return ownKick == OwnKick::Finishing; }
+        void Reset() { *this = SecondTouchState(); }
     };
     struct KickOffState {
         bool bKicked = false;  // the kick-off taker's BigKick of this kick-off is done
@@ -143,15 +162,15 @@ public:
     };
 
     PlayOnState m_PlayOn;
-    SetPieceState m_KickInUs, m_CornerKickUs, m_GoalKickUs, m_FreeKickUs;
+    SetPieceTaker m_KickInUs, m_CornerKickUs, m_GoalKickUs, m_FreeKickUs;
     KickOffState m_KickOff;
     SecondTouchState m_SecondTouch;
     DispatchState m_Dispatch;
     AttackFormationState m_AttackFormation;
     CatchJudgeState m_CatchJudge;
 
-    // The routine the set-piece handlers share, on that handler's own flags.
-    void SetPieceKicker(SetPieceState& st);
+    // The routine the set-piece handlers share, each with its own taker state.
+    void SetPieceKicker(SetPieceTaker& st);
     // The nearest player runs the routine, everyone else plays on.
-    void NearestTakes(SetPieceState& st);
+    void NearestTakes(SetPieceTaker& st);
 };

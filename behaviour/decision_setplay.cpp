@@ -99,16 +99,19 @@ KickerView Look() {
     return v;
 }
 
-void SearchBall(Decision::SetPieceState& st) {
+using Taker = Decision::SetPieceTaker;
+using Step = Taker::Step;
+
+void SearchBall(Taker& st) {
     Lip.Walk(WALK_STAY, kSearchTurnDeg, false, false);
     ACT.AdjustHJ(JID_HEAD_2, kSearchTiltDeg, kHeadSpeed, kHeadAccuracyDeg);
     const double h = wm.m_HJ[JID_HEAD_1].fAngle;
-    if (st.turnheadrightkiu) {
+    if (st.sweepRight) {
         ACT.AdjustHJ(JID_HEAD_1, -kSweepTargetDeg, kHeadSpeed, kHeadAccuracyDeg);
-        if (h < -kSweepTurnDeg) st.turnheadrightkiu = false;
+        if (h < -kSweepTurnDeg) st.sweepRight = false;
     } else {
         ACT.AdjustHJ(JID_HEAD_1, kSweepTargetDeg, kHeadSpeed, kHeadAccuracyDeg);
-        if (h > kSweepTurnDeg) st.turnheadrightkiu = true;
+        if (h > kSweepTurnDeg) st.sweepRight = true;
     }
 }
 
@@ -124,14 +127,14 @@ void PointHead(const KickerView& v) {
     ACT.AdjustHJ(JID_HEAD_2, 30 + v.vb, kHeadSpeed, kHeadAccuracyDeg);
 }
 
-void UpdateTurnToGoal(Decision::SetPieceState& st, const KickerView& v) {
+void UpdateCircling(Taker& st, const KickerView& v) {
     const double ballX = wm.m_vBallPos.Vx;
     const bool wide = (ballX > kNearGoalBallX && v.f > kTurnToGoalNearDeg) ||
                       (ballX <= kNearGoalBallX && v.f > kTurnToGoalFarDeg);
     const bool outsideMouth = NormalizeAngleDeg(v.d - (v.aL + v.h)) > -kGoalMouthMarginDeg ||
                               NormalizeAngleDeg(v.d - (v.aR + v.h)) < kGoalMouthMarginDeg;
-    if (wide && outsideMouth) st.turnToGoal = true;
-    if (v.f < kFacingGoalDeg) st.turnToGoal = false;
+    if (wide && outsideMouth) st.circling = true;
+    if (v.f < kFacingGoalDeg) st.circling = false;
 }
 
 // From afar walk to the point behind the ball on the goal-to-ball line; close by, step
@@ -165,54 +168,68 @@ void CircleBehindBall(const KickerView& v) {
     }
 }
 
-// True when it turned towards the ball this cycle.
-bool FaceBall(Decision::SetPieceState& st, const KickerView& v) {
-    if (std::fabs(v.d) > kTurnToBallDeg && !st.walkstopkiu) st.turnToBall = true;
-    if (std::fabs(v.d) < kFacingBallDeg) {
-        st.turnToBall = false;
-        return false;
-    }
-    if (!st.turnToBall) return false;
+void TurnToBall(const KickerView& v) {
     Lip.Walk(WALK_STAY, TurnDegToInt(v.d < kTurnToBallDeg ? 0.5 * v.d : v.d), false, false);
-    return true;
 }
 
-// The kick ends with the robot on its back: once it has run, the next kick needs a fresh
-// approach rather than another blind one from wherever the robot stands up.
-void Kick(Decision::SetPieceState& st) {
-    if (ACT.BigKick()) {
-        st.walkstopkiu = false;
-    } else {
-        st.bKickUnderway = true;
-    }
-}
-
-void ApproachAndKick(Decision::SetPieceState& st, const KickerView& v) {
+// Short of the ball: walk, then small steps biased to come from its right, then sidesteps
+// until the ball lies off the right foot, then stop in the stance.
+void WalkUpToBall(Taker& st, const KickerView& v) {
     if (v.dist > kStepUpDist) {
-        st.walkstopkiu = false;
         Lip.Walk(WALK_F, TurnDegToInt(v.d), false, false);
-    } else if (st.walkstopkiu) {
-        Kick(st);
     } else if (v.dist > kStopDist) {
         Lip.Walk(WALK_F, TurnDegToInt(v.d + kStepUpBiasDeg), true, false);
     } else if (v.d > kKickBallMaxBearingDeg) {
         Lip.Walk(WALK_HL, 0, true, false);
     } else if (Lip.Prepare(0, false)) {
-        st.walkstopkiu = true;
+        st.step = Step::StoppedAtBall;
     }
 }
 
-void KickerSteps(Decision::SetPieceState& st) {
+// The taker's steps with the ball in sight and the goal beyond it.
+void TakerStep(Taker& st, const KickerView& v) {
+    switch (st.step) {
+        case Step::Approach:
+            if (std::fabs(v.d) > kTurnToBallDeg) {
+                st.step = Step::TurnToBall;
+                TurnToBall(v);
+            } else {
+                WalkUpToBall(st, v);
+            }
+            return;
+        case Step::TurnToBall:
+            if (std::fabs(v.d) < kFacingBallDeg) {
+                st.step = Step::Approach;
+                WalkUpToBall(st, v);
+            } else {
+                TurnToBall(v);
+            }
+            return;
+        case Step::StoppedAtBall:
+        case Step::Kicking:
+            if (v.dist > kStepUpDist) {
+                st.step = Step::Approach;
+                WalkUpToBall(st, v);
+                return;
+            }
+            // The kick ends with the robot on its back: once it has run, the next kick needs
+            // a fresh approach rather than another blind one from wherever it stands up.
+            st.step = ACT.BigKick() ? Step::Approach : Step::Kicking;
+            return;
+    }
+}
+
+void KickerSteps(Taker& st) {
     if (!wm.m_bCanSeeBall) {
         SearchBall(st);
         return;
     }
     const KickerView v = Look();
-    UpdateTurnToGoal(st, v);
-    if (st.turnToGoal) {
+    UpdateCircling(st, v);
+    if (st.circling) {
         CircleBehindBall(v);
-    } else if (!FaceBall(st, v)) {
-        ApproachAndKick(st, v);
+    } else {
+        TakerStep(st, v);
     }
     // Last, so that it overrides the level head of the standing stance: with the head level
     // the ball at the feet leaves the picture, and the kick waits for it to be seen.
@@ -248,18 +265,17 @@ bool OtherPlayerAtBall(int takerUnum) {
 
 }  // namespace
 
-void Decision::SetPieceKicker(SetPieceState& st) {
-    const bool wasKicking = st.bKickUnderway;
-    st.bKickUnderway = false;
+// A kick goes on only while this cycle's step carries it on: one given up half-way (ball
+// lost, ball moved, circling) falls back to standing at the ball and must not leave its
+// timer to the next motion.
+void Decision::SetPieceKicker(SetPieceTaker& st) {
+    const bool wasKicking = st.step == Step::Kicking;
+    if (wasKicking) st.step = Step::StoppedAtBall;
     KickerSteps(st);
-    // A kick given up half-way (ball lost, ball moved) must not leave its timer to the
-    // next motion.
-    if (wasKicking && !st.bKickUnderway) {
-        if (timer.IsTimerRun()) ACT.ClearAll();
-    }
+    if (wasKicking && st.step != Step::Kicking && timer.IsTimerRun()) ACT.ClearAll();
 }
 
-void Decision::NearestTakes(SetPieceState& st) {
+void Decision::NearestTakes(SetPieceTaker& st) {
     if (IsNearestToBall()) {
         SetPieceKicker(st);
     } else {
@@ -269,7 +285,7 @@ void Decision::NearestTakes(SetPieceState& st) {
 
 void Decision::KickInUs() { NearestTakes(m_KickInUs); }
 void Decision::CornerKickUs() { NearestTakes(m_CornerKickUs); }
-// Taken as a kick-in is, on its own flags.
+// Taken as a kick-in is, by its own taker.
 void Decision::FreeKickUs() { NearestTakes(m_FreeKickUs); }
 void Decision::FreeKickOpp() { KickInOpp(); }
 
@@ -280,20 +296,21 @@ void Decision::FreeKickOpp() { KickInOpp(); }
 void Decision::UpdateSecondTouch(TPlayMode mode) {
     SecondTouchState& st = m_SecondTouch;
     if (const int taker = SetPieceTakerNum(mode)) {
-        st = SecondTouchState();
+        st.Reset();
         st.takerUnum = taker;
         return;
     }
     if (mode != PM_PlayOn) {
-        st = SecondTouchState();
+        st.Reset();
         return;
     }
     if (st.takerUnum != 0) {
         st.barredUnum = st.takerUnum;
         st.barredSinceSec = wm.m_dGameTime;
         const bool kicking = st.takerUnum == wm.m_iUnum && timer.IsTimerRun();
-        st.bFinishKick = kicking && timer.GetTime() >= kBigKickSwingFromCycle;
-        st.bKickCut = kicking && !st.bFinishKick;
+        using OwnKick = SecondTouchState::OwnKick;
+        const bool swinging = timer.GetTime() >= kBigKickSwingFromCycle;
+        st.ownKick = !kicking ? OwnKick::None : swinging ? OwnKick::Finishing : OwnKick::Cut;
         st.takerUnum = 0;
     }
     if (st.barredUnum == 0) return;

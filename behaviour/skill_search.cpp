@@ -83,62 +83,90 @@ constexpr double kLostBallInFrontM = 1.2;  // ... and the states in front of the
 constexpr double kFacingBallDeg = 15;    // the ball this close to the body axis counts as ahead
 constexpr double kBehindLineDeg = 165;   // first choice: |g| beyond this is behind the ball
 
+// Exits: how near the body axis the ball must be to count as ahead, by state (the facing
+// states keep it a little farther off, the turning ones stop a little nearer).
+constexpr double kFacingAgainDeg = 20;         // a facing state stays facing within this
+constexpr double kTurnedToBallDeg = 10;        // turning behind, backing off left: done within this
+constexpr double kRightBackOffTurnedDeg = 12;  // backing off right: done within this
+// ... and how far round the ball (the way round a, 0 behind it, 180 in front) decides.
+constexpr double kOnLineDeg = 15;        // walked in this near the line: behind the ball
+constexpr double kBackOnLineDeg = 25;    // turning behind: back on the line within this
+constexpr double kLeftLineDeg = 20;      // standing behind: left the line beyond this
+constexpr double kQuarterRoundDeg = 85;  // beyond about a quarter round: back off first
+constexpr double kBackOffUntilDeg = 80;  // backing off goes on down to this
+constexpr double kFullQuarterDeg = 90;   // the first choice and the states in front use 90
+constexpr double kOtherSideFacingDeg = 12;   // backing off / facing the other way: crossed over
+constexpr double kOtherSideInFrontDeg = 15;  // in front of the ball: crossed over
+constexpr double kWrapDeg = 170;  // this near the front either way round counts as both
+
 // Exits several states share.
-Step ExitBehind(const SearchView& v) { return v.m < 15 ? Step::Behind : Step::TurnBehind; }
+Step ExitBehind(const SearchView& v) { return v.m < kFacingBallDeg ? Step::Behind : Step::TurnBehind; }
 Step ExitLeftAround(const SearchView& v) {
-    return v.m < 15 ? Step::LeftFacing : v.a > 85 ? Step::LeftBackOff : Step::LeftInFront;
+    return v.m < kFacingBallDeg ? Step::LeftFacing : v.a > kQuarterRoundDeg ? Step::LeftBackOff : Step::LeftInFront;
 }
-Step ExitBackRight(const SearchView& v) { return v.a < -85 ? Step::RightBackOff : Step::RightInFront; }
-Step ExitRightAround(const SearchView& v) { return v.m < 15 ? Step::RightFacing : ExitBackRight(v); }
+Step ExitBackRight(const SearchView& v) { return v.a < -kQuarterRoundDeg ? Step::RightBackOff : Step::RightInFront; }
+Step ExitRightAround(const SearchView& v) { return v.m < kFacingBallDeg ? Step::RightFacing : ExitBackRight(v); }
 
 Step FirstStep(const SearchView& v) {
     if (v.dDist > kWalkInFromM) return Step::WalkIn;
     const bool facing = v.m < kFacingBallDeg;
     if (std::fabs(v.g) > kBehindLineDeg) return facing ? Step::Behind : Step::TurnBehind;
-    if (v.a > 0) return facing ? Step::LeftFacing : v.a < 90 ? Step::LeftBackOff : Step::LeftInFront;
-    return facing ? Step::RightFacing : v.a > -90 ? Step::RightBackOff : Step::RightInFront;
+    if (v.a > 0) return facing ? Step::LeftFacing : v.a < kFullQuarterDeg ? Step::LeftBackOff : Step::LeftInFront;
+    return facing ? Step::RightFacing : v.a > -kFullQuarterDeg ? Step::RightBackOff : Step::RightInFront;
 }
 
 // ---- transitions, one per state; each is asked only between steps of the walking engine.
 
 Step FromWalkIn(const SearchView& v) {
     if (v.dDist >= kReachedBallM) return Step::WalkIn;
-    if (std::fabs(v.g) < 15) return ExitBehind(v);
+    if (std::fabs(v.g) < kOnLineDeg) return ExitBehind(v);
     return v.a > 0 ? ExitLeftAround(v) : ExitRightAround(v);
 }
 Step FromBehind(const SearchView& v) {
-    if (v.a > 20) return v.m < 15 ? Step::LeftFacing : v.a < 85 ? Step::LeftBackOff : Step::LeftInFront;
-    return v.a < -20 ? ExitRightAround(v) : Step::Behind;
+    if (v.a > kLeftLineDeg) {
+        return v.m < kFacingBallDeg ? Step::LeftFacing : v.a < kQuarterRoundDeg ? Step::LeftBackOff : Step::LeftInFront;
+    }
+    return v.a < -kLeftLineDeg ? ExitRightAround(v) : Step::Behind;
 }
 Step FromTurnBehind(const SearchView& v) {
-    if (std::fabs(v.g) <= 25) return v.m < 10 ? Step::Behind : Step::TurnBehind;
-    if (v.m < 15) return v.a > 0 ? Step::LeftFacing : Step::RightFacing;
-    if (v.a > 85) return Step::LeftBackOff;
-    if (v.a < -85) return Step::RightBackOff;
+    if (std::fabs(v.g) <= kBackOnLineDeg) return v.m < kTurnedToBallDeg ? Step::Behind : Step::TurnBehind;
+    if (v.m < kFacingBallDeg) return v.a > 0 ? Step::LeftFacing : Step::RightFacing;
+    if (v.a > kQuarterRoundDeg) return Step::LeftBackOff;
+    if (v.a < -kQuarterRoundDeg) return Step::RightBackOff;
     return v.a > 0 ? Step::LeftInFront : Step::RightInFront;
 }
 Step FromLeftFacing(const SearchView& v) {
-    if (v.a > 0 || v.a < -170) return v.m < 20 ? Step::LeftFacing : v.a > 85 ? Step::LeftBackOff : Step::LeftInFront;
+    if (v.a > 0 || v.a < -kWrapDeg) {
+        return v.m < kFacingAgainDeg ? Step::LeftFacing : v.a > kQuarterRoundDeg ? Step::LeftBackOff : Step::LeftInFront;
+    }
     return ExitRightAround(v);
 }
 Step FromLeftBackOff(const SearchView& v) {
-    if (v.a > 12 || v.a < -170) return v.m < 10 ? Step::LeftFacing : v.a > 80 ? Step::LeftBackOff : Step::LeftInFront;
+    if (v.a > kOtherSideFacingDeg || v.a < -kWrapDeg) {
+        return v.m < kTurnedToBallDeg ? Step::LeftFacing : v.a > kBackOffUntilDeg ? Step::LeftBackOff : Step::LeftInFront;
+    }
     return ExitRightAround(v);
 }
 Step FromRightFacing(const SearchView& v) {
-    if (v.a > 170 || v.a < -12) return v.m < 20 ? Step::RightFacing : ExitBackRight(v);
+    if (v.a > kWrapDeg || v.a < -kOtherSideFacingDeg) {
+        return v.m < kFacingAgainDeg ? Step::RightFacing : ExitBackRight(v);
+    }
     return ExitLeftAround(v);
 }
 Step FromRightBackOff(const SearchView& v) {
-    if (v.a > 170 || v.a < -12) return v.m < 12 ? Step::RightFacing : v.a < -80 ? Step::RightBackOff : Step::RightInFront;
+    if (v.a > kWrapDeg || v.a < -kOtherSideFacingDeg) {
+        return v.m < kRightBackOffTurnedDeg ? Step::RightFacing : v.a < -kBackOffUntilDeg ? Step::RightBackOff : Step::RightInFront;
+    }
     return ExitLeftAround(v);
 }
 Step FromLeftInFront(const SearchView& v) {
-    if (v.a > 170 || v.a < -15) return ExitRightAround(v);
-    return v.m < 15 ? Step::LeftFacing : v.a > 90 ? Step::LeftBackOff : Step::LeftInFront;
+    if (v.a > kWrapDeg || v.a < -kOtherSideInFrontDeg) return ExitRightAround(v);
+    return v.m < kFacingBallDeg ? Step::LeftFacing : v.a > kFullQuarterDeg ? Step::LeftBackOff : Step::LeftInFront;
 }
 Step FromRightInFront(const SearchView& v) {
-    if (v.a > 170 || v.a < -15) return v.m < 15 ? Step::RightFacing : v.a < -90 ? Step::RightBackOff : Step::RightInFront;
+    if (v.a > kWrapDeg || v.a < -kOtherSideInFrontDeg) {
+        return v.m < kFacingBallDeg ? Step::RightFacing : v.a < -kFullQuarterDeg ? Step::RightBackOff : Step::RightInFront;
+    }
     return ExitLeftAround(v);
 }
 

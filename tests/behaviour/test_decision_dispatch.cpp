@@ -12,6 +12,10 @@
 
 namespace {
 
+bool TurnsToBall(const Decision::SetPieceTaker& taker) {
+    return taker.step == Decision::SetPieceTaker::Step::TurnToBall;
+}
+
 using Dispatch = DecisionScene;
 
 std::string BeamText(const char* x, const char* y, const char* rot) {
@@ -152,33 +156,35 @@ TEST_F(Dispatch, UnknownNumbersBeamToTheOriginAndKeepTheirRole) {
     EXPECT_EQ(Beams().front(), BeamText("0", "0", "0"));
 }
 
+// The taker stands in our half with the ball at its feet, turned no farther than towards
+// the ball; its place changes every ten seconds so that the opponent cannot prepare for it,
+// and the last of those places differs after a conceded goal.
 TEST_F(Dispatch, TakerPlaceFollowsTheGameTimeAndDiffersAfterAConcededGoal) {
-    struct Row {
-        double gameTimeSec;
-        TPlayMode mode;
-        std::string beam;
-    };
-    const Row rows[] = {
-        {0, PM_BeforeKickOff, BeamText("-0.15", "0.025", "0")},
-        {19.9, PM_BeforeKickOff, BeamText("-0.14", "0.08", "-20")},
-        {25, PM_GoalOpp, BeamText("-0.15", "-0.02", "20")},
-        {35, PM_BeforeKickOff, BeamText("-0.15", "0.025", "0")},
-        {35, PM_GoalOpp, BeamText("-0.15", "-0.02", "20")},
-        {41, PM_GoalOpp, BeamText("-0.15", "0.025", "0")},
-        {-12, PM_GoalOpp, BeamText("-0.15", "-0.02", "20")},  // negative: the last row
-        {std::numeric_limits<double>::infinity(), PM_GoalOpp, BeamText("-0.15", "-0.02", "20")},
-    };
-    for (const Row& row : rows) {
+    auto takerBeam = [this](double gameTimeSec, TPlayMode mode) {
         SetUp();
-        wm.m_iUnum = 9;
-        wm.m_dGameTime = row.gameTimeSec;
+        wm.m_iUnum = Decision::kKickOffTakerUnum;
+        wm.m_dGameTime = gameTimeSec;
         StandReady();
-        Cycle(row.mode);
+        Cycle(mode);
         const std::vector<std::string> beams = Beams();
-        ASSERT_FALSE(beams.empty());
-        EXPECT_EQ(beams.front(), row.beam) << row.gameTimeSec;
         TearDown();
-    }
+        double x = std::nan(""), y = x, rotDeg = x;
+        if (!beams.empty()) std::sscanf(beams.front().c_str(), "(beam %lf %lf %lf", &x, &y, &rotDeg);
+        EXPECT_TRUE(x < 0 && std::hypot(x, y) < 0.2) << gameTimeSec << " " << x << " " << y;
+        EXPECT_TRUE(std::fabs(rotDeg) <= 30 && y * rotDeg <= 0) << gameTimeSec << " " << rotDeg;
+        return beams.empty() ? std::string() : beams.front();
+    };
+    const std::string first = takerBeam(0, PM_BeforeKickOff);
+    const std::string second = takerBeam(19.9, PM_BeforeKickOff);
+    const std::string third = takerBeam(25, PM_BeforeKickOff);
+    EXPECT_NE(first, second);
+    EXPECT_NE(second, third);
+    EXPECT_NE(first, third);
+    EXPECT_NE(takerBeam(35, PM_BeforeKickOff), takerBeam(35, PM_GoalOpp));
+    // A game time that is no count of seconds still places the taker.
+    takerBeam(-12, PM_GoalOpp);
+    takerBeam(std::numeric_limits<double>::infinity(), PM_GoalOpp);
+    takerBeam(std::nan(""), PM_BeforeKickOff);
 }
 
 TEST_F(Dispatch, PenaltyAttackerBeamsBehindTheBallAndTakesNoRole) {
@@ -317,20 +323,20 @@ TEST_F(Dispatch, GoalKickIsTheKeepersAndAThrowInTheNearestPlayers) {
     Player(1, PR_Goalie);
     NearestIs(5);
     Cycle(PM_GoalKickUs);
-    EXPECT_TRUE(decision.m_GoalKickUs.turnToBall);  // the keeper went for the ball
+    EXPECT_TRUE(TurnsToBall(decision.m_GoalKickUs));  // the keeper went for the ball
     Cycle(PM_KickInUs);
-    EXPECT_FALSE(decision.m_KickInUs.turnToBall);
+    EXPECT_FALSE(TurnsToBall(decision.m_KickInUs));
 
     SetUp();
     SeeBallAtGround(2.0, 40);
     Player(5, PR_MiddleRear);
     NearestIs(5);
     Cycle(PM_GoalKickUs);
-    EXPECT_FALSE(decision.m_GoalKickUs.turnToBall);
+    EXPECT_FALSE(TurnsToBall(decision.m_GoalKickUs));
     Cycle(PM_KickInUs);
-    EXPECT_TRUE(decision.m_KickInUs.turnToBall);
+    EXPECT_TRUE(TurnsToBall(decision.m_KickInUs));
     Cycle(PM_CornerKickUs);
-    EXPECT_TRUE(decision.m_CornerKickUs.turnToBall);
+    EXPECT_TRUE(TurnsToBall(decision.m_CornerKickUs));
 
     // Before the server has told us our number the empty ranking (0) is nobody's.
     SetUp();
@@ -339,7 +345,7 @@ TEST_F(Dispatch, GoalKickIsTheKeepersAndAThrowInTheNearestPlayers) {
     NearestIs(0);
     decision.bBeamOver = true;
     Cycle(PM_KickInUs);
-    EXPECT_FALSE(decision.m_KickInUs.turnToBall);
+    EXPECT_FALSE(TurnsToBall(decision.m_KickInUs));
     EXPECT_FALSE(decision.bBeamOver);  // played on instead
     EXPECT_TRUE(HeadCommanded());
 }

@@ -7,6 +7,8 @@
 
 namespace {
 
+using Step = Decision::SetPieceTaker::Step;
+
 class SetPiece : public DecisionScene {
 protected:
     void SetUp() override {
@@ -15,7 +17,9 @@ protected:
         NearestIs(5);
         Stand(0, 0, 0);
     }
-    static Decision::SetPieceState& St() { return decision.m_KickInUs; }
+    static Decision::SetPieceTaker& St() { return decision.m_KickInUs; }
+    // Standing at the ball or kicking from there.
+    static bool Stopped() { return St().step == Step::StoppedAtBall || St().step == Step::Kicking; }
     static void Kicker() {
         ACT.ClearControl();
         timer.Update(1);
@@ -67,7 +71,7 @@ TEST_F(SetPiece, ApproachBandsStopAtTheBallAndKickOnce) {
     SeeBallAtGround(0.2, 3);  // at the stop, but the ball is not off the right foot yet
     Kicker();
     ExpectWalk(WALK_HL, 0, true);
-    EXPECT_FALSE(St().walkstopkiu);
+    EXPECT_FALSE(Stopped());
     SeeBallAtGround(0.2, -12, -55);  // now it is
     const long walks = Lip.lastRequest.walkCalls;
     Kicker();
@@ -75,10 +79,10 @@ TEST_F(SetPiece, ApproachBandsStopAtTheBallAndKickOnce) {
     EXPECT_TRUE(LegsCommanded());
     // The stance levels the head; the ball at the feet must stay in the picture.
     EXPECT_NEAR(HeadTargetDeg(JID_HEAD_2, 0.08), -25, 1e-9);
-    EXPECT_FALSE(St().walkstopkiu);  // not standing yet
+    EXPECT_FALSE(Stopped());  // not standing yet
     StandReady();
     Kicker();
-    EXPECT_TRUE(St().walkstopkiu);
+    EXPECT_TRUE(Stopped());
 
     // Stopped: the next cycles kick, also from the small-step band.
     SeeBallAtGround(0.35, 3);
@@ -90,7 +94,7 @@ TEST_F(SetPiece, ApproachBandsStopAtTheBallAndKickOnce) {
     EXPECT_EQ(cycles, 151);
     EXPECT_EQ(Lip.lastRequest.walkCalls, walks);
     // The kick is over (the robot usually lies on its back): no blind second kick.
-    EXPECT_FALSE(St().walkstopkiu);
+    EXPECT_FALSE(Stopped());
     Kicker();
     ExpectWalk(WALK_F, 15, true);
     EXPECT_FALSE(timer.IsTimerRun());
@@ -106,14 +110,14 @@ TEST_F(SetPiece, StopWaitsForTheStanceAfterWalking) {
     StandReady(false);  // mid-stride
     SeeBallAtGround(0.1, -12);
     Kicker();
-    EXPECT_FALSE(St().walkstopkiu);
+    EXPECT_FALSE(Stopped());
     StandReady();
     Kicker();
-    EXPECT_TRUE(St().walkstopkiu);
+    EXPECT_TRUE(Stopped());
 }
 
 TEST_F(SetPiece, KickGivenUpHalfWayStopsItsTimer) {
-    St().walkstopkiu = true;
+    St().step = Step::StoppedAtBall;
     SeeBallAtGround(0.3, 0);
     for (int i = 0; i < 30; ++i) Kicker();
     ASSERT_TRUE(timer.IsTimerRun());
@@ -136,7 +140,7 @@ TEST_F(SetPiece, TurnsToTheBallWithHysteresis) {
     SeeBallAtGround(1.5, 5);
     Kicker();
     ExpectWalk(WALK_F, 5);
-    EXPECT_FALSE(St().turnToBall);
+    EXPECT_NE(St().step, Step::TurnToBall);
     SeeBallAtGround(1.5, 12);  // below 15 no new turn starts
     Kicker();
     ExpectWalk(WALK_F, 12);
@@ -148,12 +152,12 @@ TEST_F(SetPiece, GoalBehindTheKickerIsBehindIt) {
     Stand(0, 0, 178);
     SeeBallAtGround(1.0, 0);
     Kicker();
-    EXPECT_TRUE(St().turnToGoal);
+    EXPECT_TRUE(St().circling);
 
     SetUp();
     SeeBallAtGround(1.0, 0);
     Kicker();
-    EXPECT_FALSE(St().turnToGoal);
+    EXPECT_FALSE(St().circling);
     ExpectWalk(WALK_F, 0);
 }
 
@@ -169,7 +173,7 @@ TEST_F(SetPiece, CirclesTheBallCloseByUntilTheGoalIsBehindIt) {
     for (const Row& row : rows) {
         SeeBallAtGround(0.3, row.ballDeg);
         Kicker();
-        ASSERT_TRUE(St().turnToGoal) << row.ballDeg;
+        ASSERT_TRUE(St().circling) << row.ballDeg;
         ExpectWalk(row.type, row.turnDeg);
     }
     // The goal on the right mirrors it.
@@ -181,7 +185,31 @@ TEST_F(SetPiece, CirclesTheBallCloseByUntilTheGoalIsBehindIt) {
     Stand(0, 0, 0);
     SeeBallAtGround(0.3, 5);
     Kicker();
-    EXPECT_FALSE(St().turnToGoal);
+    EXPECT_FALSE(St().circling);
+}
+
+// Circling does not undo a stop made before it: back facing the goal within step-up
+// distance, the taker kicks at once; one that never stopped walks up first.
+TEST_F(SetPiece, StopMadeBeforeCirclingStillHoldsAfterIt) {
+    St().step = Step::StoppedAtBall;
+    Stand(0, 0, -90);
+    SeeBallAtGround(0.3, 10);
+    Kicker();
+    ASSERT_TRUE(St().circling);
+    EXPECT_EQ(St().step, Step::StoppedAtBall);
+    Stand(0, 0, 0);
+    SeeBallAtGround(0.4, 3);
+    const long walks = Lip.lastRequest.walkCalls;
+    Kicker();
+    EXPECT_FALSE(St().circling);
+    EXPECT_EQ(St().step, Step::Kicking);
+    EXPECT_EQ(Lip.lastRequest.walkCalls, walks);
+
+    SetUp();
+    SeeBallAtGround(0.4, 3);
+    Kicker();
+    EXPECT_EQ(St().step, Step::Approach);
+    ExpectWalk(WALK_F, 15, true);
 }
 
 // Closer than the camera's height the seen distance has no ground distance: it counts as
@@ -190,7 +218,7 @@ TEST_F(SetPiece, BallUnderTheCameraGivesFiniteCommands) {
     Stand(0, 0, 170);
     SeeBall(0.3, 0, -80);
     Kicker();
-    ASSERT_TRUE(St().turnToGoal);
+    ASSERT_TRUE(St().circling);
     ExpectWalk(WALK_STAY, 253);  // 17.2 / 0.05 - 90 cut toward zero; the engine clamps it
     for (int j = 0; j < kJointCount; ++j) EXPECT_TRUE(std::isfinite(ACT.HJControl[j].fAngle)) << j;
 }
@@ -302,8 +330,8 @@ TEST_F(SetPiece, TakerFinishesItsKickThenLeavesTheBallUntilAnotherPlayerHasIt) {
 TEST_F(SetPiece, FreeKicksAreTakenAsThrowIns) {
     SeeBallAtGround(2.0, 40);
     Cycle(PM_FreeKickUs);
-    EXPECT_TRUE(decision.m_FreeKickUs.turnToBall);
-    EXPECT_FALSE(St().turnToBall);
+    EXPECT_EQ(decision.m_FreeKickUs.step, Step::TurnToBall);
+    EXPECT_NE(St().step, Step::TurnToBall);
     decision.bBeamOver = true;
     Cycle(PM_FreeKickOpp);
     EXPECT_FALSE(decision.bBeamOver);  // open play
