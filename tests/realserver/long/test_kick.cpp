@@ -2,6 +2,8 @@
 // the ball, and the penalty shoot-out finish, the attacker alone and against our keeper.
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <functional>
 
 #include "realserver/realserver.h"
@@ -11,10 +13,14 @@ namespace {
 
 // Issue 25 asks for a median of 6 m and 4 goals of 5; measured before it lands: median
 // 1.5 m, and from 4.5 m out 2 goals in 45 s tries (from the centre, without a time limit,
-// 10 of 10). Set each to 0 once it holds.
+// 10 of 10). Set each to 0 once it holds. In sync mode the attacker alone scored 4 and 3
+// of 5, its straight kicks starting with the ball 0.16-0.21 m ahead and up to 0.09 m either
+// side of the torso (the kick alone, robot type 2: 0.19-0.21 m ahead 5.1-5.6 m, 0.17 m
+// 2.3 m, 0.13 m 3.6 m, 0.23 m 1.5 m, sideways 0 to 0.08 m hardly matters).
 constexpr int kKickTravelIssue = 25;
 constexpr int kPenaltyFinishIssue = 25;
 constexpr double kGoalLineX = 15, kPostY = 1.05;
+constexpr double kKickAndRollSec = 5;
 // The keeper's area on the right-hand side, as the server's shoot-out rule checks it.
 constexpr double kAreaFrontX = 13.2, kAreaHalfWidthY = 1.95;
 
@@ -31,6 +37,44 @@ protected:
         int goals = 0, wide = 0;
         std::string tries;
     };
+    struct BallAt {
+        double gameTimeSec, x, y;
+    };
+    std::vector<BallAt> ballTrack_;
+
+    // Where the ball lay in the attacker's torso frame (ahead, right) on the first cycle of
+    // each kick its motion log names: the kick's window is judged from these.
+    std::string KickPlaces(const std::string& output) const {
+        struct Start {
+            double sec;
+            std::string name;
+        };
+        std::string last = "-";
+        const std::vector<Start> starts = ReadLines<Start>(output, [&](const std::string& line, Start& k) {
+            const size_t kf = line.find(" kf=");
+            if (line.rfind("M t=", 0) != 0 || kf == std::string::npos) return false;
+            const std::string name = line.substr(kf + 4, line.find(' ', kf + 4) - kf - 4);
+            const bool start = name.rfind("Kick", 0) == 0 && name != last;
+            last = name;
+            k = {std::atof(line.c_str() + 4), name};
+            return start;
+        });
+        std::string text;
+        for (const Start& k : starts) {
+            const rcss::RobotTruth r = At(1, k.sec).robot;
+            auto b = std::lower_bound(ballTrack_.begin(), ballTrack_.end(), k.sec,
+                                      [](const BallAt& a, double sec) { return a.gameTimeSec < sec; });
+            if (b == ballTrack_.end()) continue;
+            const double c = std::cos(r.headingDeg * M_PI / 180), s = std::sin(r.headingDeg * M_PI / 180);
+            const double ahead = (b->x - r.x) * c + (b->y - r.y) * s, right = (b->x - r.x) * s - (b->y - r.y) * c;
+            double travelM = 0;  // within the kick and the roll after it
+            for (auto a = b; a != ballTrack_.end() && a->gameTimeSec < k.sec + kKickAndRollSec; ++a)
+                travelM = std::max(travelM, std::hypot(a->x - b->x, a->y - b->y));
+            text += rcss::Line(" [%s t %.1f ahead %.3f right %.3f: %.1f m]", k.name.c_str(), k.sec, ahead, right,
+                               travelM);
+        }
+        return text;
+    }
     // Five finishes from 4.5 m out: the dribble from the centre takes a minute or two each,
     // five of them do not fit one check's time. A goal, the ball over the line or 45 s end a try.
     ShootOut Finishes(bool withKeeper, const std::function<void(const rcss::GroundTruth&)>& watch) {
@@ -46,6 +90,7 @@ protected:
             double crossedY = 0;
             PlayUntil(45, [&](const rcss::GroundTruth& t) {
                 watch(t);
+                ballTrack_.push_back({t.gameTime, t.ballX, t.ballY});
                 if (t.ballX > kGoalLineX && crossedY == 0) crossedY = t.ballY;
                 return t.scoreLeft > before || t.ballX > kGoalLineX || std::fabs(t.ballY) > 10;
             });
@@ -94,9 +139,10 @@ TEST_F(Kicks, SetPieceKickerSendsTheBallTowardsTheGoal) {
 }
 
 TEST_F(Kicks, PenaltyAttackerAloneScoresFourOfFive) {
-    Player(TeamSide::Left, 1, "Attacker", {"--penaltyattacker"});
+    Player(TeamSide::Left, 1, "Attacker", {"--penaltyattacker", "--motionlog"});
     Begin({1});
     const ShootOut s = Finishes(false, [](const rcss::GroundTruth&) {});
+    std::printf("kicks started with the ball at (m):%s\n", KickPlaces(pitch_.Processes()[0]->Output()).c_str());
     Judge(s.goals >= 4, rcss::Line("5 tries:%s; %d goals (at least 4), %d wide of the posts", s.tries.c_str(), s.goals,
                                s.wide),
           kPenaltyFinishIssue);
