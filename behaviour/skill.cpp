@@ -27,14 +27,13 @@ constexpr int kFallReportGetUpDone = 1;
 constexpr int kStanceSettleCycles = 10;  // the stance is taken over this many cycles
 
 // A get-up started while the body still rolls, or from the jack-knife a failed get-up
-// ends in, throws it into a headstand it cannot leave. Before each rise the legs are
-// stretched, so that the body lies flat, and the body comes to rest; a body that keeps
-// rocking rises all the same after the cap.
+// ends in, throws it into a headstand it cannot leave. Before each rise the body is laid
+// flat and comes to rest; a body that keeps rocking rises all the same after the cap.
 constexpr double kAtRestRateDegPerSec = 30.0;  // torso turn rate below which the body is still
 constexpr int kAtRestCycles = 4;               // still for this many cycles in a row
-constexpr int kRestWaitCapCycles = 60;
+constexpr int kRestWaitCapCycles = 40;
 constexpr double kStretchGain = 0.2;
-constexpr double kStretchedDeg = 8.0;  // every leg joint this close to straight
+constexpr double kStretchedDeg = 8.0;  // hips and knees this close to straight
 // Gravity along the torso's axes (9.81 m/s² along the up axis when upright): after the
 // motion a torso with less than this along its up axis still lies, more than
 // kLyingSideAccMps2 along the forward axis tells front from back.
@@ -46,11 +45,15 @@ bool BodyStill() {
            kAtRestRateDegPerSec;
 }
 
-// True once every leg joint is straight.
-bool StretchLegs() {
-    bool straight = true;
-    for (int j = JID_LLEG_1; j <= JID_RLEG_6; ++j) straight = ACT.AdjustHJ(j, 0.0, kStretchGain, kStretchedDeg) && straight;
-    return straight;
+// Legs straight and arms along the body, so that the body lies flat in a known pose. True
+// once hips and knees are straight; feet held square by the ground (face down the toes meet
+// it) never arrive, and need not.
+bool LieFlat() {
+    for (int j = JID_LLEG_1; j <= JID_RLEG_6; ++j) ACT.AdjustHJ(j, 0.0, kStretchGain, kStretchedDeg);
+    Lip.CommandStandingHeadAndArms();
+    for (int j : {JID_LLEG_3, JID_RLEG_3, JID_LLEG_4, JID_RLEG_4})
+        if (!(std::fabs(wm.m_HJ[j].fAngle) <= kStretchedDeg)) return false;
+    return true;
 }
 
 bool TorsoUpright() { return wm.m_Acc.dz > kUprightAccMps2; }
@@ -62,11 +65,22 @@ FALLTYPE SideLyingOn(FALLTYPE detected) {
     return wm.m_Acc.dy < 0 ? FALL_DOWN : FALL_UP;
 }
 
+// A pose the motion for the side fails from twice fails the same way again: every second
+// try after that plays the other side's motion, which turns the body over.
+constexpr int kFailedRisesBeforeOtherSide = 2;
+
+FALLTYPE SideToRiseFrom(const Skill::ClimbState& climb, FALLTYPE detected) {
+    const FALLTYPE side = SideLyingOn(detected);
+    const bool other = climb.failedRises >= kFailedRisesBeforeOtherSide && climb.failedRises % 2 == 0;
+    if (!other) return side;
+    return side == FALL_DOWN ? FALL_UP : FALL_DOWN;
+}
+
 bool RestedEnough(Skill::ClimbState& climb) {
     ++climb.restingCycles;
     climb.stillCycles = BodyStill() ? climb.stillCycles + 1 : 0;
-    const bool stretched = StretchLegs();
-    return (stretched && climb.stillCycles >= kAtRestCycles) || climb.restingCycles >= kRestWaitCapCycles;
+    const bool flat = LieFlat();
+    return (flat && climb.stillCycles >= kAtRestCycles) || climb.restingCycles >= kRestWaitCapCycles;
 }
 
 void EnterResting(Skill::ClimbState& climb) {
@@ -100,7 +114,7 @@ bool Skill::Climb(bool bClear) {
         [[fallthrough]];
     case Step::Resting:
         if (!RestedEnough(m_Climb)) return false;
-        m_ClimbOnGround.FallType = SideLyingOn(wm.m_FallState);
+        m_ClimbOnGround.FallType = SideToRiseFrom(m_Climb, wm.m_FallState);
         m_ClimbOnGround.bFirstGetFallType = true;
         m_Climb.step = Step::Rising;
         [[fallthrough]];
@@ -108,6 +122,7 @@ bool Skill::Climb(bool bClear) {
         if (!ClimbOnGround(false)) return false;
         // Still down: settling would only push the legs against the ground; rise again.
         if (!TorsoUpright()) {
+            ++m_Climb.failedRises;
             EnterResting(m_Climb);
             return false;
         }

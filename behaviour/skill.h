@@ -77,6 +77,7 @@ public:
         GetUpStep step = GetUpStep::Lying;
         int restingCycles = 0;  // cycles spent in Resting
         int stillCycles = 0;    // consecutive cycles of a body at rest
+        int failedRises = 0;    // motions that ended with the body still down
         void Reset() { *this = ClimbState(); }
     };
     struct ClimbOnGroundState {

@@ -44,6 +44,8 @@ public:
     // One control period of the standing posture; iDelay as for StopWalk, 0 reports the
     // posture at once. bClear only resets the counters.
     bool Prepare(int iDelay, bool bClear);
+    // Head straight and arms along the body, as in the standing posture; for one cycle.
+    void CommandStandingHeadAndArms();
     // Whether the measured leg joints stand in the posture Prepare commands.
     bool IsPrepareDone() const;
     // True while a behaviour may change its plan: a step has just ended, or the start step.
@@ -133,7 +135,6 @@ private:
     void LastStep(bool bClear);
     void StopDo(int delaytime);
     void CommandStandingLegs();
-    void CommandStandingHeadAndArms();
     bool PrepareCompleted(int iDelay);
     void ApplyWalkData();
     bool PlaceBody();

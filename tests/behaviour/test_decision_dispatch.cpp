@@ -446,6 +446,19 @@ TEST_F(Dispatch, SituationByNearnessAndRole) {
         decision.UpdateSituation();
         EXPECT_EQ(decision.Situation_Decision, row.expected) << row.unum;
     }
+    // A dive under way keeps the keeper diving, judge or not, until the motion ends.
+    Player(1, PR_Goalie);
+    NearestIs(6);
+    ACT.CatchBall(1);
+    int cycles = 1;
+    for (; cycles < 400; ++cycles) {
+        decision.UpdateSituation();
+        if (decision.Situation_Decision != CATCHBALL) break;
+        timer.Update(1);
+        ACT.CatchBall(1);
+    }
+    EXPECT_EQ(cycles, 151);  // the dive: timer values 0 to 150
+    EXPECT_EQ(decision.Situation_Decision, DEFEND);
 }
 
 // The dive side, judged by the key-frame commands of the whole dive against the motion
