@@ -65,14 +65,12 @@ FALLTYPE SideLyingOn(FALLTYPE detected) {
     return wm.m_Acc.dy < 0 ? FALL_DOWN : FALL_UP;
 }
 
-// A pose the motion for the side fails from twice fails the same way again: every second
-// try after that plays the other side's motion, which turns the body over.
-constexpr int kFailedRisesBeforeOtherSide = 2;
-
+// A pose the motion for the side has failed from mostly fails the same way again (the
+// long-legged type face down above all): every second try plays the other side's motion,
+// which turns the body over.
 FALLTYPE SideToRiseFrom(const Skill::ClimbState& climb, FALLTYPE detected) {
     const FALLTYPE side = SideLyingOn(detected);
-    const bool other = climb.failedRises >= kFailedRisesBeforeOtherSide && climb.failedRises % 2 == 0;
-    if (!other) return side;
+    if (climb.failedRises % 2 == 0) return side;
     return side == FALL_DOWN ? FALL_UP : FALL_DOWN;
 }
 
