@@ -11,7 +11,9 @@
 namespace realserver {
 namespace {
 
-// Issue 25 mends the falls in open play; set to 0 once the goal holds.
+// Issue 25 mends the falls in open play; set to 0 once the goal holds. With the get-up that
+// lies flat and still before it rises, 5 of 6 real-time runs held (falls alone 0 to 1.25 per
+// robot per 150 s, longest lying 1.8 to 6.6 s, load 5 to 15): not yet a hard check.
 constexpr int kOpenPlayFallsIssue = 25;
 constexpr double kGoalFallsPer150Sec = 1.0;
 constexpr double kGoalLongestLyingSec = 8.0;
