@@ -128,6 +128,7 @@ bool Skill::Climb(bool bClear) {
         [[fallthrough]];
     case Step::Settling:
         if (!Lip.Prepare(kStanceSettleCycles, false)) return false;
+        Lip.StartAfresh();
         wm.UpdateFallState(kFallReportGetUpDone);
         wm.m_bNeedCheckFall = true;
         m_Climb.Reset();
