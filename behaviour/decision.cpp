@@ -91,6 +91,9 @@ Vector KickOffSpot(const BeamSpot (&takerSpots)[4]) {
 // The keeper's dive test, shared by the goalkeeper's situation and the penalty keeper.
 bool ShouldDive(bool bNeedCatchBall, int oppNum) {
     if (wm.m_FallState != FALL_NONE) return false;
+    // A dive once begun runs to its end: cut off by a walk for the cycles the test wavers,
+    // it left the keeper walking half-folded until it fell.
+    if (ACT.bCatchBall) return true;
     if (!(wm.m_vBallPos.Vx > wm.m_vSelfPos.Vx)) return false;
     const double faceDeg = wm.GetFaceAngInGlobalEx();
     if (!(faceDeg > -kKeeperFacingDeg && faceDeg < kKeeperFacingDeg)) return false;

@@ -70,11 +70,14 @@ public:
         ACT_TYPE WalkType = WALK_STAY;
         double dTurnAngle = 0.0;  // degrees
     };
-    // Get-up: lying (the set-up has not run), rising (the get-up motion runs), settling
-    // (back into the walking stance).
-    enum class GetUpStep { Lying, Rising, Settling };
+    // Get-up: lying (the set-up has not run), resting (waits for the body to come to rest),
+    // rising (the get-up motion runs), settling (back into the walking stance).
+    enum class GetUpStep { Lying, Resting, Rising, Settling };
     struct ClimbState {
         GetUpStep step = GetUpStep::Lying;
+        int restingCycles = 0;  // cycles spent in Resting
+        int stillCycles = 0;    // consecutive cycles of a body at rest
+        int failedRises = 0;    // motions that ended with the body still down
         void Reset() { *this = ClimbState(); }
     };
     struct ClimbOnGroundState {

@@ -129,6 +129,19 @@ void LIP::Walk(ACT_TYPE Type, int mTurnAngle, bool bUseSmallWalk, bool bClear) {
     Advance(false, 0);
 }
 
+// Resumed after a get-up, the stride from before the fall (a reversal's closing step, a
+// pending change, its turn) threw the robot down again at its first step.
+void LIP::StartAfresh() {
+    Walk(mType, 0, false, true);
+    mPhase = STOP;
+    mType = mNextType = ACT_NONE;
+    bChangeState = bChangeDirection = false;
+    iInChangeCount = 0;
+    iSlowingSteps = 0;
+    mAngle = mSetAngle = 0;
+    bEndWalk = false;
+}
+
 bool LIP::StopWalk(int delaytime, bool bUseSmallWalk) {
     lastRequest.smallWalk = bUseSmallWalk;
     ++lastRequest.stopCalls;

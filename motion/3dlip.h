@@ -44,6 +44,11 @@ public:
     // One control period of the standing posture; iDelay as for StopWalk, 0 reports the
     // posture at once. bClear only resets the counters.
     bool Prepare(int iDelay, bool bClear);
+    // Head straight and arms along the body, as in the standing posture; for one cycle.
+    void CommandStandingHeadAndArms();
+    // No stride under way any more (the robot has got up from a fall): the next walk starts
+    // from standing in the type it asks for.
+    void StartAfresh();
     // Whether the measured leg joints stand in the posture Prepare commands.
     bool IsPrepareDone() const;
     // True while a behaviour may change its plan: a step has just ended, or the start step.
@@ -133,7 +138,6 @@ private:
     void LastStep(bool bClear);
     void StopDo(int delaytime);
     void CommandStandingLegs();
-    void CommandStandingHeadAndArms();
     bool PrepareCompleted(int iDelay);
     void ApplyWalkData();
     bool PlaceBody();

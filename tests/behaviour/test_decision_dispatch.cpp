@@ -229,7 +229,7 @@ TEST_F(Dispatch, FallenRobotOnlyGetsUpOutsideTheBeamModes) {
     wm.m_FallState = FALL_UP;
     Cycle(PM_PlayOn);
     EXPECT_TRUE(decision.bBeamOver);  // open play did not run
-    EXPECT_TRUE(timer.IsTimerRun());  // the get-up motion did
+    EXPECT_NE(skill.m_Climb.step, Skill::GetUpStep::Lying);  // the get-up did
     EXPECT_FALSE(wm.m_bNeedCheckFall);
     EXPECT_EQ(decision.nowPlayMode, PM_None);
 
@@ -446,6 +446,19 @@ TEST_F(Dispatch, SituationByNearnessAndRole) {
         decision.UpdateSituation();
         EXPECT_EQ(decision.Situation_Decision, row.expected) << row.unum;
     }
+    // A dive under way keeps the keeper diving, judge or not, until the motion ends.
+    Player(1, PR_Goalie);
+    NearestIs(6);
+    ACT.CatchBall(1);
+    int cycles = 1;
+    for (; cycles < 400; ++cycles) {
+        decision.UpdateSituation();
+        if (decision.Situation_Decision != CATCHBALL) break;
+        timer.Update(1);
+        ACT.CatchBall(1);
+    }
+    EXPECT_EQ(cycles, 151);  // the dive: timer values 0 to 150
+    EXPECT_EQ(decision.Situation_Decision, DEFEND);
 }
 
 // The dive side, judged by the key-frame commands of the whole dive against the motion

@@ -225,6 +225,31 @@ TEST(WalkReversal, ForwardToBackwardMarksTimeThroughTheClosingStep) {
     EXPECT_LT(loop.odometry.yM, -5.0);  // half a minute backward
 }
 
+// Up again after a fall in the middle of turning round, the robot starts the walk it is
+// asked for from standing: no closing step, no marking time, no change left pending.
+TEST(WalkReversal, AfterAGetUpTheNextWalkStartsFromStanding) {
+    ClosedLoop loop(true);
+    loop.Walk(WALK_F, 0, false, 300);
+    testing::internal::CaptureStdout();
+    for (int i = 0; i < 600 && loop.lip.mPhase != LAST_STEP; ++i)
+        loop.Cycle([](LIP& l) { l.Walk(WALK_B, 0, false, false); });
+    testing::internal::GetCapturedStdout();
+    ASSERT_EQ(loop.lip.mPhase, LAST_STEP);
+    for (int i = 0; i < 100; ++i) loop.Cycle([](LIP& l) { l.Prepare(10, false); });  // the get-up's stance
+    loop.lip.StartAfresh();
+    const size_t from = loop.phases.size();
+    std::vector<ACT_TYPE> types;
+    for (int i = 0; i < 300; ++i) {
+        loop.Cycle([](LIP& l) { l.Walk(WALK_F, 0, false, false); });
+        if (types.empty() || types.back() != loop.lip.mType) types.push_back(loop.lip.mType);
+    }
+    EXPECT_EQ(types, std::vector<ACT_TYPE>{WALK_F});
+    EXPECT_EQ(PhaseRuns(loop.phases, from), std::vector<TPhase>{NORMAL_STEP});
+    EXPECT_FALSE(loop.lip.bChangeState);
+    EXPECT_FALSE(loop.lip.bChangeDirection);
+    EXPECT_EQ(loop.fig.nonFinite, 0);
+}
+
 TEST(WalkSpeedLimit, TheServersLimitCutsNothingButTheRoundingOfTheLimit) {
     // With every leg speed held to the joints' limit by the engine, a robot that obeys
     // any speed and one with the server's limit move alike, through a stop too; only

@@ -79,73 +79,94 @@ private:
     size_t cycle_ = 0;
 };
 
-struct GetUp {
-    int reportedAt = -1;  // cycle of the fall report, counted from the start of the script
-    FALLTYPE verdict = FALL_NONE;
-    FALLTYPE motion = FALL_NONE;  // which get-up motion ran
-    int motionCycles = 0;         // cycles of the get-up motion
-    int standingAt = -1;          // cycle on which Climb reported the robot up
+// One play of a get-up motion, in cycles from the start of the script (both inclusive).
+struct MotionRun {
+    int from = -1, to = -1;
+    FALLTYPE side = FALL_NONE;
+    int Cycles() const { return to - from + 1; }
 };
 
-// Runs until the robot has been reported fallen and has gone through one get-up.
-GetUp NextGetUp(LyingRobot& robot, int& cycle, int limit) {
-    GetUp g;
-    for (; cycle < limit; ++cycle) {
+struct GetUps {
+    int reportedAt = -1;  // cycle of the first fall report
+    FALLTYPE verdict = FALL_NONE;
+    std::vector<MotionRun> runs;
+    int standingAt = -1;  // first cycle on which Climb reported the robot up
+};
+
+GetUps Play(LyingRobot& robot, int cycles) {
+    GetUps g;
+    bool rising = false;
+    for (int cycle = 0; cycle < cycles; ++cycle) {
         const bool wasFallen = wm.m_FallState != FALL_NONE;
-        const bool motionRan = skill.m_Climb.step != Skill::GetUpStep::Settling;
         const bool up = robot.Cycle();
-        if (!wasFallen && wm.m_FallState != FALL_NONE) {
+        if (!wasFallen && wm.m_FallState != FALL_NONE && g.reportedAt < 0) {
             g.reportedAt = cycle;
             g.verdict = wm.m_FallState;
         }
-        if (g.reportedAt >= 0 && motionRan) {
-            ++g.motionCycles;
-            if (skill.m_ClimbOnGround.bFirstGetFallType) g.motion = skill.m_ClimbOnGround.FallType;
-        }
-        if (up) {
-            g.standingAt = cycle++;
-            return g;
-        }
+        if (up && g.standingAt < 0) g.standingAt = cycle;
+        const bool risingNow = skill.m_Climb.step == Skill::GetUpStep::Rising;
+        if (!rising && risingNow) g.runs.push_back({cycle, -1, skill.m_ClimbOnGround.FallType});
+        if (rising && !risingNow) g.runs.back().to = cycle;
+        rising = risingNow;
     }
     return g;
 }
 
-// The get-up ends on joint angles alone; a robot still lying then must be found again
-// quickly and get up again with the motion for the side it lies on.
-// `restAt`: the script's first cycle of lying still.
-void ExpectFoundAgainAndUpAgain(std::vector<TorsoReading> script, int restAt, FALLTYPE side,
-                                const char* firstLine) {
+// The motion over, a robot still lying rises again at once, the second time with the other
+// side's motion, the third with its own again, and never reports itself standing. `restAt`: the script's first cycle of lying still.
+void ExpectRisesAgainWhileStillDown(std::vector<TorsoReading> script, int restAt, FALLTYPE side,
+                                    const char* firstLine) {
     LyingRobot robot(std::move(script));
-    int cycle = 0;
     ::testing::internal::CaptureStdout();
-    const GetUp first = NextGetUp(robot, cycle, 600);
-    const GetUp second = NextGetUp(robot, cycle, 1200);
+    const GetUps g = Play(robot, 800);
     const std::string out = ::testing::internal::GetCapturedStdout();
 
     EXPECT_EQ(out.substr(0, out.find('\n') + 1), firstLine);
-    for (const GetUp& g : {first, second}) {
-        ASSERT_GE(g.standingAt, 0);
-        EXPECT_EQ(g.verdict, side);
-        EXPECT_EQ(g.motion, side);
-        EXPECT_EQ(g.motionCycles, side == FALL_UP ? 126 : 71);
+    EXPECT_EQ(g.verdict, side);
+    EXPECT_LT(g.standingAt, 0) << "reported standing while the torso lies";
+    ASSERT_GE(g.runs.size(), 3u);
+    for (size_t i = 0; i < 3; ++i) {
+        const FALLTYPE expected = i == 1 ? (side == FALL_UP ? FALL_DOWN : FALL_UP) : side;
+        EXPECT_EQ(g.runs[i].side, expected) << i;
+        EXPECT_EQ(g.runs[i].Cycles(), expected == FALL_UP ? 126 : 71) << i;
     }
-    EXPECT_LE(first.reportedAt - restAt, 25);
-    EXPECT_LE(second.reportedAt - first.standingAt, 25) << "found again after the failed get-up";
-    std::printf("[ figures  ] reported at cycle %d (lying still from %d), get-up %d cycles, "
-                "found again %d cycles after it, second get-up %d cycles\n",
-                first.reportedAt, restAt, first.standingAt - first.reportedAt,
-                second.reportedAt - first.standingAt, second.standingAt - second.reportedAt);
+    EXPECT_LE(g.runs[0].from - restAt, 30);
+    EXPECT_LE(g.runs[1].from - g.runs[0].to, 30) << "rose again after the failed get-up";
+    std::printf("[ figures  ] reported at cycle %d (lying still from %d), motion from %d to %d, "
+                "again from %d\n", g.reportedAt, restAt, g.runs[0].from, g.runs[0].to, g.runs[1].from);
 }
 
-TEST(FallGetUp, StillOnTheBackAfterTheGetUpIsFoundAgainAndGetsUpAgain) {
+TEST(FallGetUp, StillOnTheBackAfterTheGetUpRisesAgain) {
     std::vector<TorsoReading> fall = falltest::RecordedTorso("session_fall_back.txt");
     ASSERT_GT(fall.size(), 300u);
     fall.resize(300);
-    ExpectFoundAgainAndUpAgain(fall, 206, FALL_UP, "Fall_Gyro_X!\n");
+    ExpectRisesAgainWhileStillDown(fall, 206, FALL_UP, "Fall_Gyro_X!\n");
 }
 
-TEST(FallGetUp, StillFaceDownOnTheArmsIsFoundAgainAndGetsUpAgain) {
-    ExpectFoundAgainAndUpAgain(FaceDownFall(), 22, FALL_DOWN, "Fall_Acc_Y!\n");
+TEST(FallGetUp, StillFaceDownOnTheArmsRisesAgain) {
+    ExpectRisesAgainWhileStillDown(FaceDownFall(), 22, FALL_DOWN, "Fall_Acc_Y!\n");
+}
+
+// Found face down while still rolling, it comes to rest on its back: the get-up waits for
+// the roll to end and then plays the motion for the back. Started mid-roll, a get-up on
+// the real server threw a robot into a headstand it stayed in.
+TEST(FallGetUp, WaitsForARollToEndAndRisesFromTheSideItRestsOn) {
+    std::vector<TorsoReading> script(20, {{0, 0, 0}, {0, 0, 9.81}});
+    script.insert(script.end(), 12, {{-300, 0, 0}, {0, -9.5, 1.0}});  // pitching onto the front
+    script.insert(script.end(), 30, {{0, 250, 0}, {5.0, 0, 1.0}});    // rolling over
+    const int restAt = static_cast<int>(script.size());
+    script.push_back({{0, 0, 0}, {0, 9.6, 0.8}});  // on the back
+    LyingRobot robot(std::move(script));
+    ::testing::internal::CaptureStdout();
+    const GetUps g = Play(robot, 300);
+    ::testing::internal::GetCapturedStdout();
+
+    EXPECT_EQ(g.verdict, FALL_DOWN);
+    EXPECT_LT(g.reportedAt, restAt - 20) << "the roll outlasts the report by far";
+    ASSERT_FALSE(g.runs.empty());
+    EXPECT_GE(g.runs[0].from, restAt) << "rising while the body still rolls";
+    EXPECT_LE(g.runs[0].from, restAt + 8);
+    EXPECT_EQ(g.runs[0].side, FALL_UP);
 }
 
 }  // namespace
